@@ -1,0 +1,1 @@
+#include "common/fixed_text.h"

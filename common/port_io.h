@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zelkora::common {
+
+// I/O port access for the register routines that both deliverables compile:
+// the library hands them its bound driver, the program the library's
+// pass-through of the driver's port calls.
+class PortIo {
+public:
+    virtual ~PortIo() = default;
+
+    // Reads `size` bytes (1, 2 or 4) from a port.
+    virtual uint32_t in(uint16_t port, uint8_t size) = 0;
+    virtual void out(uint16_t port, uint32_t value, uint8_t size) = 0;
+};
+
+}  // namespace zelkora::common

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "common/port_io.h"
+
+namespace zelkora::hw {
+
+// The port driver's eight operations as the library binds them.
+class Driver {
+public:
+    virtual ~Driver() = default;
+
+    virtual bool initializeWinIo() = 0;
+    virtual int32_t shutdownWinIo() = 0;
+    virtual bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) = 0;
+    virtual bool setPortVal(uint16_t port, uint32_t value, uint8_t size) = 0;
+    virtual bool getPhysByte(uint32_t address, uint8_t* value) = 0;
+    virtual bool getPhysWord(uint32_t address, uint16_t* value) = 0;
+    virtual bool getPhysLong(uint32_t address, uint32_t* value) = 0;
+    virtual bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) = 0;
+};
+
+// The bound driver: the library named by ZELKORA_WINIO, else libwinio.so
+// beside this library. When it cannot be bound every operation fails and
+// ports read as all ones.
+Driver& driver();
+// Replaces the bound driver (tests hand in a simulated board); null binds
+// the dynamic driver again.
+void setDriver(std::unique_ptr<Driver> replacement);
+
+// Port access through the bound driver, for the shared register routines.
+common::PortIo& driverPorts();
+
+// The library's hardware-ready flag.
+bool hardwareReady();
+
+}  // namespace zelkora::hw

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "lib/hw/result_list.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::hw {
+
+// The library's process-wide state: the hardware-ready flag and the three
+// result lists. Only the library's one calling thread touches it.
+struct LibraryState {
+    int32_t hardwareReady = 0;
+    ResultList<IDEDeviceInfo> ideDevices;
+    ResultList<PCIDeviceInfo> pciDevices;
+    ResultList<SuperIODeviceInfo> superIoDevices;
+};
+
+LibraryState& state();
+
+}  // namespace zelkora::hw

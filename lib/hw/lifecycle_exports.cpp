@@ -1,0 +1,33 @@
+// Opening and closing hardware access, and the driver's port calls passed through.
+#include "lib/hw/driver.h"
+#include "lib/hw/library_state.h"
+#include "zelkora/sysinfo.h"
+
+using zelkora::hw::driver;
+using zelkora::hw::state;
+
+extern "C" {
+
+int32_t InitializeSysInfoLib(void) {
+    if (state().hardwareReady) return 1;
+    if (!driver().initializeWinIo()) return 0;
+    state().hardwareReady = 1;
+    return 1;
+}
+
+int32_t UninitializeSysInfoLib(void) {
+    if (!state().hardwareReady) return 0;
+    const int32_t result = driver().shutdownWinIo();
+    state().hardwareReady = 0;
+    return result;
+}
+
+int32_t GetPortVal(uint16_t port, uint32_t* value, uint8_t size) {
+    return driver().getPortVal(port, value, size) ? 1 : 0;
+}
+
+int32_t SetPortVal(uint16_t port, uint32_t value, uint8_t size) {
+    return driver().setPortVal(port, value, size) ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,138 @@
+#include "platform/live/live_services.h"
+
+#include <pwd.h>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+#include "platform/registry/hive.h"
+
+namespace zelkora::platform {
+
+namespace {
+
+uint32_t saturate(unsigned long long bytes) {
+    return bytes > 0xFFFF'FFFFULL ? 0xFFFF'FFFFu : static_cast<uint32_t>(bytes);
+}
+
+// MemAvailable from /proc/meminfo, in bytes; 0 when the kernel has none.
+unsigned long long memAvailable() {
+    std::ifstream in("/proc/meminfo");
+    std::string key;
+    unsigned long long kilobytes = 0;
+    std::string unit;
+    while (in >> key >> kilobytes >> unit) {
+        if (key == "MemAvailable:") return kilobytes * 1024ULL;
+    }
+    return 0;
+}
+
+std::string distributionName() {
+    std::ifstream in("/etc/os-release");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("PRETTY_NAME=", 0) == 0) {
+            std::string value = line.substr(12);
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')) {
+                value = value.substr(1, value.size() - 2);
+            }
+            return value;
+        }
+    }
+    return "Linux";
+}
+
+class LiveServices : public SystemServices {
+public:
+    std::optional<std::string> computerName() override {
+        char name[256] = {};
+        if (gethostname(name, sizeof name - 1) != 0) return std::nullopt;
+        return std::string(name);
+    }
+
+    std::optional<std::string> userName() override {
+        if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name) {
+            return std::string(entry->pw_name);
+        }
+        if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
+        return std::nullopt;
+    }
+
+    LocalTime localTime() override {
+        const std::time_t now = std::time(nullptr);
+        std::tm parts{};
+        localtime_r(&now, &parts);
+        return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+    }
+
+    uint16_t systemDefaultLanguage() override {
+        for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+            if (const char* value = std::getenv(variable); value && *value) {
+                return languageFromLocale(value);
+            }
+        }
+        return languageFromLocale("");
+    }
+
+    MemoryStatus memoryStatus() override {
+        struct sysinfo info {};
+        if (sysinfo(&info) != 0) return {};
+        const unsigned long long unit = info.mem_unit ? info.mem_unit : 1;
+        const unsigned long long total = info.totalram * unit;
+        unsigned long long available = memAvailable();
+        if (available == 0) available = (info.freeram + info.bufferram) * unit;
+        // Committable memory: RAM plus swap, as the page file total counts it.
+        const unsigned long long commit = total + info.totalswap * unit;
+        return {saturate(total), saturate(available), saturate(commit)};
+    }
+
+    std::optional<VersionInfo> version() override {
+        utsname names{};
+        if (uname(&names) != 0) return std::nullopt;
+        VersionInfo info;
+        info.platformId = kPlatformLinux;
+        unsigned major = 0, minor = 0, patch = 0;
+        std::sscanf(names.release, "%u.%u.%u", &major, &minor, &patch);
+        info.major = major;
+        info.minor = minor;
+        info.build = patch;
+        info.servicePack = std::string("Linux ") + names.release;
+        info.systemName = distributionName();
+        return info;
+    }
+
+    std::string windowsDirectory() override { return "/etc"; }
+
+    CpuidResult cpuid(uint32_t leaf) override {
+        CpuidResult result;
+#if defined(__x86_64__) || defined(__i386__)
+        __cpuid(leaf, result.eax, result.ebx, result.ecx, result.edx);
+#else
+        (void)leaf;
+#endif
+        return result;
+    }
+
+    registry::Hive& registry() override {
+        if (!hive_) hive_ = registry::buildLiveHive();
+        return *hive_;
+    }
+
+private:
+    std::unique_ptr<registry::Hive> hive_;
+};
+
+}  // namespace
+
+std::unique_ptr<SystemServices> makeLiveServices() { return std::make_unique<LiveServices>(); }
+
+}  // namespace zelkora::platform

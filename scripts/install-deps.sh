@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Zelkora needs, from Debian's
+# packages. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  hwdata pciutils
+  xvfb xauth fonts-noto-cjk fonts-dejavu-core
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

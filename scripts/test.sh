@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the release
+# build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short
+# run of each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+for preset in release asan; do
+  echo "== $preset build =="
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  echo "== $preset tests =="
+  ASAN_OPTIONS=detect_leaks=1 ctest --preset "$preset"
+done
+
+echo "== fuzz targets =="
+cmake --preset fuzz
+cmake --build --preset fuzz
+./scripts/run-fuzzers.sh build/fuzz/bin "${ZELKORA_FUZZ_SECONDS:-20}"

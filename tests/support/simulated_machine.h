@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+#include "platform/machine/machine_file.h"
+#include "winio/sim/simulated_board.h"
+
+namespace zelkora::testing {
+
+inline const std::filesystem::path kSourceDir = ZELKORA_SOURCE_DIR;
+inline const std::filesystem::path kMachinesDir = kSourceDir / "machines";
+
+// A simulated machine handed to the library for the life of one test: the
+// library's driver answers from the board and its operating system services
+// from the same description. On destruction access is closed and the library
+// goes back to its own driver and services.
+class SimulatedMachine {
+public:
+    // A description written in the test; relative file names resolve
+    // against `directory`.
+    explicit SimulatedMachine(std::string_view json,
+                              const std::filesystem::path& directory = kMachinesDir);
+    // A description file, such as kMachinesDir / "demo.json".
+    static std::unique_ptr<SimulatedMachine> fromFile(const std::filesystem::path& path);
+    explicit SimulatedMachine(std::shared_ptr<const platform::machine::MachineFile> file);
+    ~SimulatedMachine();
+
+    SimulatedMachine(const SimulatedMachine&) = delete;
+    SimulatedMachine& operator=(const SimulatedMachine&) = delete;
+
+    winio::sim::SimulatedBoard& board() { return *board_; }
+    // InitializeSysInfoLib through the simulated driver.
+    bool open();
+
+private:
+    std::shared_ptr<const platform::machine::MachineFile> file_;
+    std::shared_ptr<winio::sim::SimulatedBoard> board_;
+};
+
+}  // namespace zelkora::testing

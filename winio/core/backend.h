@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace zelkora::winio {
+
+// One source of I/O ports and physical memory behind the driver's eight
+// operations: a simulated board or the live Linux host.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Reads a port with an access of `size` bytes (1, 2 or 4).
+    virtual uint32_t readPort(uint16_t port, unsigned size) = 0;
+    // Writes the low `size` bytes of `value` to a port.
+    virtual void writePort(uint16_t port, uint32_t value, unsigned size) = 0;
+    // Copies physical memory into `out`; false when any byte is unreadable.
+    virtual bool readPhysical(uint32_t address, std::span<uint8_t> out) = 0;
+};
+
+// The source the environment names: the machine file of ZELKORA_MACHINE, or
+// the live host when it is unset. On failure returns null and says why.
+std::unique_ptr<Backend> openBackendFromEnvironment(std::string& error);
+
+}  // namespace zelkora::winio

@@ -1,0 +1,32 @@
+/* Port and physical memory driver: the eight operations the system
+ * information library binds by name when it is loaded. */
+#ifndef WINIO_H
+#define WINIO_H
+
+#include <stdbool.h>
+#include <stdint.h>
+
+#if defined(WINIO_BUILDING)
+#define WINIO_API __attribute__((visibility("default")))
+#else
+#define WINIO_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+WINIO_API bool InitializeWinIo(void);
+WINIO_API int32_t ShutdownWinIo(void);
+WINIO_API bool GetPortVal(uint16_t port, uint32_t* value, uint8_t size);
+WINIO_API bool SetPortVal(uint16_t port, uint32_t value, uint8_t size);
+WINIO_API bool GetPhysByte(uint32_t address, uint8_t* value);
+WINIO_API bool GetPhysWord(uint32_t address, uint16_t* value);
+WINIO_API bool GetPhysLong(uint32_t address, uint32_t* value);
+WINIO_API bool GetPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* WINIO_H */

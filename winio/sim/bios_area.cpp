@@ -1,0 +1,68 @@
+// The BIOS area of a simulated board: the F0000h-FFFFFh segment (or the
+// regions the machine file lists) with the identification text at FE0C1h.
+#include <fstream>
+#include <iterator>
+
+#include "winio/sim/board_builder.h"
+
+namespace zelkora::winio::sim {
+
+namespace {
+
+constexpr uint32_t kBiosSegment = 0xF0000;
+constexpr uint32_t kBiosSegmentSize = 0x10000;
+constexpr uint32_t kIdentificationAddress = 0xFE0C1;
+constexpr size_t kIdentificationLength = 80;
+
+std::vector<uint8_t> regionBytes(const platform::machine::Field& region) {
+    const uint64_t size = region.numberOr("size", 0, 0x100'0000);
+    std::vector<uint8_t> bytes;
+    if (auto file = region.optional("file")) {
+        std::ifstream in(file->filePath(), std::ios::binary);
+        if (!in) file->fail("cannot open " + file->filePath().string());
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (bytes.size() > 0x100'0000) file->fail("the file is larger than 16 MiB");
+    } else if (auto hex = region.optional("bytes")) {
+        bytes = hex->hexBlob(0x100'0000);
+    }
+    if (size > bytes.size()) {
+        bytes.resize(size, static_cast<uint8_t>(region.numberOr("fill", 0, 0xFF)));
+    }
+    if (bytes.empty()) region.fail("must give a size, bytes or a file");
+    return bytes;
+}
+
+}  // namespace
+
+void attachBiosArea(SimulatedBoard& board, const platform::machine::Field& root) {
+    auto bios = root.optional("bios");
+    if (!bios) return;
+    if (auto regions = bios->optional("regions")) {
+        for (size_t i = 0; i < regions->size(); ++i) {
+            const auto region = regions->at(i);
+            const auto base = static_cast<uint32_t>(region["base"].number(0xFFFF'FFFF));
+            auto bytes = regionBytes(region);
+            if (uint64_t{base} + bytes.size() > 0x1'0000'0000ULL) {
+                region.fail("runs past the 4 GiB physical address space");
+            }
+            if (!board.memory().addRegion(base, std::move(bytes))) {
+                region.fail("overlaps another memory region");
+            }
+        }
+    } else {
+        board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(kBiosSegmentSize, 0));
+    }
+    if (auto identification = bios->optional("identification")) {
+        const std::string text = identification->string();
+        if (text.size() > kIdentificationLength) {
+            identification->fail("is longer than the 80 bytes the BIOS holds");
+        }
+        std::vector<uint8_t> bytes(kIdentificationLength, 0);
+        std::copy(text.begin(), text.end(), bytes.begin());
+        if (!board.memory().write(kIdentificationAddress, bytes)) {
+            identification->fail("no memory region holds FE0C1h-FE110h");
+        }
+    }
+}
+
+}  // namespace zelkora::winio::sim

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "winio/sim/port_device.h"
+
+namespace zelkora::winio::sim {
+
+using ConfigSpace = std::array<uint8_t, 256>;
+
+// PCI configuration mechanism 1: the address register at 0CF8h and the data
+// window at 0CFCh-0CFFh. Functions that are not attached read FFFFFFFFh;
+// writes land in the function's configuration space.
+class PciConfigMechanism1 : public PortDevice {
+public:
+    static constexpr uint16_t kAddressPort = 0xCF8;
+    static constexpr uint16_t kDataPort = 0xCFC;
+
+    // Attaches a function. Several function numbers may share one space (a
+    // single-function device that answers on all eight numbers).
+    void attach(uint8_t bus, uint8_t device, uint8_t function, std::shared_ptr<ConfigSpace> space);
+    // The function's configuration space, or null when nothing answers there.
+    ConfigSpace* space(uint8_t bus, uint8_t device, uint8_t function) const;
+    uint32_t addressRegister() const { return address_; }
+    size_t functionCount() const { return functions_.size(); }
+
+    bool decodes(uint16_t port) const override;
+    uint32_t read(uint16_t port, unsigned size) override;
+    void write(uint16_t port, uint32_t value, unsigned size) override;
+
+private:
+    static uint32_t key(uint8_t bus, uint8_t device, uint8_t function) {
+        return uint32_t{bus} << 8 | uint32_t{device} << 3 | function;
+    }
+    // The space and byte offset that the address register selects, or null.
+    ConfigSpace* selected(unsigned& offset) const;
+
+    uint32_t address_ = 0;
+    std::map<uint32_t, std::shared_ptr<ConfigSpace>> functions_;
+};
+
+}  // namespace zelkora::winio::sim

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zelkora::winio::sim {
+
+// A device model on the simulated port bus. Each model decodes a fixed set
+// of ports; the bus hands it every access to them.
+class PortDevice {
+public:
+    virtual ~PortDevice() = default;
+
+    virtual bool decodes(uint16_t port) const = 0;
+    virtual uint32_t read(uint16_t port, unsigned size) = 0;
+    virtual void write(uint16_t port, uint32_t value, unsigned size) = 0;
+};
+
+}  // namespace zelkora::winio::sim
