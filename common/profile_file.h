@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelkora::common {
+
+class ProfileStore;
+
+// One INI-style profile file: a path and a sticky current section. Values
+// travel as text; integers are written "%d", reals "%g". Every write is
+// visible at once to reads through any other ProfileFile of the same file.
+class ProfileFile {
+public:
+    // `programDirectory` set: the default file lies beside the program's
+    // executable; clear: in the current working directory. Either way it is
+    // named after the executable with the extension ".ini".
+    explicit ProfileFile(bool programDirectory);
+    virtual ~ProfileFile();
+
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    // An absolute path is used unchanged; any other name is put in the
+    // program's directory, whatever the directory choice was.
+    void setFile(std::string_view name);
+    void setSection(std::string_view section);
+
+    // A given section becomes the current one first and stays current.
+    std::string getString(std::string_view key, std::string_view fallback = {},
+                          std::optional<std::string_view> section = std::nullopt);
+    int32_t getInteger(std::string_view key, int32_t fallback,
+                       std::optional<std::string_view> section = std::nullopt);
+    void writeString(std::string_view key, std::string_view value,
+                     std::optional<std::string_view> section = std::nullopt);
+    void writeInteger(std::string_view key, int32_t value,
+                      std::optional<std::string_view> section = std::nullopt);
+    void writeReal(std::string_view key, float value,
+                   std::optional<std::string_view> section = std::nullopt);
+
+    const std::string& path() const { return path_; }
+    const std::string& section() const { return section_; }
+
+private:
+    std::string path_;
+    std::string section_;
+    std::string readBuffer_;
+    std::shared_ptr<ProfileStore> store_;
+};
+
+// The folder of the running program's executable, with a trailing '/'.
+std::string programDirectory();
+
+}  // namespace zelkora::common
