@@ -13,6 +13,8 @@
 #include <iterator>
 #include <vector>
 
+#include "winio/sim/smbios_image.h"
+
 namespace zelkora::winio::live {
 
 namespace {
@@ -37,37 +39,9 @@ std::string readLine(const std::filesystem::path& path) {
     std::ifstream in(path);
     std::string line;
     if (in) std::getline(in, line);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\n')) line.pop_back();
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\n'))
+        line.pop_back();
     return line;
-}
-
-uint16_t le16(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
-           uint32_t{b[at + 3]} << 24;
-}
-
-// Counts the structures of a table and its largest structure (formatted
-// area plus strings), stopping at the end-of-table structure (type 127).
-void measureTable(const std::vector<uint8_t>& table, uint16_t& count, uint16_t& largest) {
-    count = 0;
-    largest = 0;
-    size_t at = 0;
-    while (at + 4 <= table.size()) {
-        const uint8_t type = table[at];
-        const uint8_t length = table[at + 1];
-        if (length < 4 || at + length > table.size()) break;
-        size_t end = at + length;
-        while (end + 1 < table.size() && !(table[end] == 0 && table[end + 1] == 0)) ++end;
-        end += 2;
-        if (end > table.size()) break;
-        ++count;
-        largest = std::max<uint16_t>(largest, static_cast<uint16_t>(std::min<size_t>(end - at, 0xFFFF)));
-        at = end;
-        if (type == 127) break;
-    }
 }
 
 }  // namespace
@@ -123,7 +97,8 @@ void LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
     if (fd < 0) return;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
-    for (unsigned i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (unsigned i = 0; i < count; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     // Refused when the process may not write configuration space.
     [[maybe_unused]] const ssize_t written = pwrite(fd, bytes, count, (address_ & 0xFC) + lane);
 }
@@ -152,9 +127,12 @@ void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
     }
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
-        if (size == 1) outb(static_cast<uint8_t>(value), port);
-        else if (size == 2) outw(static_cast<uint16_t>(value), port);
-        else outl(value, port);
+        if (size == 1)
+            outb(static_cast<uint8_t>(value), port);
+        else if (size == 2)
+            outw(static_cast<uint16_t>(value), port);
+        else
+            outl(value, port);
     }
 #endif
 }
@@ -171,66 +149,28 @@ void LiveHost::buildBiosArea() {
     const auto entry = readWholeFile(paths_.dmiTables / "smbios_entry_point");
     const auto table = readWholeFile(paths_.dmiTables / "DMI");
     if (entry.empty() || table.empty()) return;
+    auto facts = sim::factsFromEntryPoint(entry, table);
+    if (!facts) return;
 
+    // The firmware's own table address is of no use here: sysfs hands out a
+    // copy, and where the firmware keeps it (possibly above 4 GiB, or inside
+    // this segment) says nothing about where this presentation may put it.
+    facts->tableAddress = kRelocatedTable;
     std::vector<uint8_t> segment(0x10000, 0);
-    uint16_t count = 0;
-    uint16_t largest = 0;
-    measureTable(table, count, largest);
-    uint8_t major = 2, minor = 4;
-    uint32_t tableAddress = kRelocatedTable;
-    if (entry.size() >= 0x1F && std::memcmp(entry.data(), "_SM_", 4) == 0) {
-        major = entry[6];
-        minor = entry[7];
-        largest = std::max(largest, le16(entry, 0x08));
-        count = le16(entry, 0x1C);
-        tableAddress = le32(entry, 0x18);
-    } else if (entry.size() >= 0x18 && std::memcmp(entry.data(), "_SM3_", 5) == 0) {
-        major = entry[7];
-        minor = entry[8];
-        const uint64_t address = le32(entry, 0x10) | uint64_t{le32(entry, 0x14)} << 32;
-        if (address + table.size() <= 0xFFFF'FFFFULL &&
-            (address >= kBiosSegment + 0x10000 || address + table.size() <= kBiosSegment)) {
-            tableAddress = static_cast<uint32_t>(address);
-        }
-    } else {
-        return;
-    }
-    if (tableAddress < kBiosSegment + 0x10000 && tableAddress + table.size() > kBiosSegment) {
-        tableAddress = kRelocatedTable;
-    }
-    // The 31-byte SMBIOS 2.x entry point.
-    uint8_t* ep = segment.data();
-    std::memcpy(ep, "_SM_", 4);
-    ep[5] = 0x1F;
-    ep[6] = major;
-    ep[7] = minor;
-    ep[8] = static_cast<uint8_t>(largest);
-    ep[9] = static_cast<uint8_t>(largest >> 8);
-    std::memcpy(ep + 0x10, "_DMI_", 5);
-    const auto tableLength = static_cast<uint16_t>(std::min<size_t>(table.size(), 0xFFFF));
-    ep[0x16] = static_cast<uint8_t>(tableLength);
-    ep[0x17] = static_cast<uint8_t>(tableLength >> 8);
-    for (int i = 0; i < 4; ++i) ep[0x18 + i] = static_cast<uint8_t>(tableAddress >> (8 * i));
-    ep[0x1C] = static_cast<uint8_t>(count);
-    ep[0x1D] = static_cast<uint8_t>(count >> 8);
-    ep[0x1E] = static_cast<uint8_t>(major << 4 | (minor & 0x0F));
-    uint8_t sum = 0;
-    for (int i = 0x10; i < 0x1F; ++i) sum = static_cast<uint8_t>(sum + ep[i]);
-    ep[0x15] = static_cast<uint8_t>(-sum);
-    sum = 0;
-    for (int i = 0; i < 0x1F; ++i) sum = static_cast<uint8_t>(sum + ep[i]);
-    ep[4] = static_cast<uint8_t>(-sum);
+    const auto ep = sim::makeSmbiosEntryPoint(*facts);
+    std::copy(ep.begin(), ep.end(), segment.begin());
 
     // "<board> <revision> <date>": the layout the BIOS identification text has.
-    std::string board = readLine(paths_.dmiIdentity / "board_name");
-    std::string version = readLine(paths_.dmiIdentity / "bios_version");
-    std::string date = readLine(paths_.dmiIdentity / "bios_date");
+    const std::string board = readLine(paths_.dmiIdentity / "board_name");
+    const std::string version = readLine(paths_.dmiIdentity / "bios_version");
+    const std::string date = readLine(paths_.dmiIdentity / "bios_date");
     std::string identification = board + " " + version + " " + date;
     identification.resize(std::min<size_t>(identification.size(), 80));
-    std::copy(identification.begin(), identification.end(), segment.begin() + kIdentificationOffset);
+    std::copy(identification.begin(), identification.end(),
+              segment.begin() + kIdentificationOffset);
 
     memory_.addRegion(kBiosSegment, std::move(segment));
-    memory_.addRegion(tableAddress, table);
+    memory_.addRegion(kRelocatedTable, table);
 }
 
 }  // namespace zelkora::winio::live

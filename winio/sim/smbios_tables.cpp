@@ -1,8 +1,144 @@
+// The SMBIOS entry point and structure table of a simulated board, built into
+// physical memory from the structures the machine file lists or from a table
+// dumped on a real machine.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
 #include "winio/sim/board_builder.h"
+#include "winio/sim/smbios_image.h"
 
 namespace zelkora::winio::sim {
 
-// Model of SMBIOS entry point and structure table, built into the BIOS area.
-void attachSmbiosTables(SimulatedBoard& /*board*/, const platform::machine::Field& /*root*/) {}
+namespace {
+
+using platform::machine::Field;
+
+constexpr uint32_t kBiosSegment = 0xF0000;
+constexpr uint32_t kBiosSegmentEnd = 0x100000;
+constexpr uint32_t kDumpTableOffset = 0x20;  // where a dump file keeps the table
+constexpr size_t kLargestDump = 0x100000;
+
+std::vector<uint8_t> readFile(const Field& field) {
+    std::ifstream in(field.filePath(), std::ios::binary);
+    if (!in) field.fail("cannot open " + field.filePath().string());
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    if (bytes.size() > kLargestDump) field.fail("is larger than 1 MiB");
+    return bytes;
+}
+
+// One structure as it lies in the table: header, formatted area, string set.
+std::vector<uint8_t> structureBytes(const Field& structure, size_t index) {
+    if (auto raw = structure.optional("raw")) return raw->hexBlob(0x10000);
+    const auto type = static_cast<uint8_t>(structure["type"].number(0xFF));
+    const auto handle = static_cast<uint16_t>(structure.numberOr("handle", index, 0xFFFF));
+    std::vector<uint8_t> formatted;
+    if (auto field = structure.optional("formatted")) formatted = field->hexBlob(0xFF - 4);
+    std::vector<uint8_t> bytes{type, static_cast<uint8_t>(4 + formatted.size()),
+                               static_cast<uint8_t>(handle), static_cast<uint8_t>(handle >> 8)};
+    bytes.insert(bytes.end(), formatted.begin(), formatted.end());
+    if (auto strings = structure.optional("strings")) {
+        for (size_t i = 0; i < strings->size(); ++i) {
+            const auto text = strings->at(i).string();
+            if (text.empty() || text.find('\0') != std::string::npos) {
+                strings->at(i).fail("must be a non-empty text without NUL characters");
+            }
+            bytes.insert(bytes.end(), text.begin(), text.end());
+            bytes.push_back(0);
+        }
+        if (strings->size() == 0) bytes.push_back(0);
+    } else {
+        bytes.push_back(0);
+    }
+    bytes.push_back(0);
+    return bytes;
+}
+
+void parseVersion(const Field& field, SmbiosTableFacts& facts) {
+    const std::string text = field.string();
+    unsigned major = 0, minor = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%u.%u%c", &major, &minor, &tail) != 2 || major > 15 ||
+        minor > 15) {
+        field.fail("must be \"major.minor\", such as \"2.3\"");
+    }
+    facts.major = static_cast<uint8_t>(major);
+    facts.minor = static_cast<uint8_t>(minor);
+}
+
+// Writes `bytes` at `address`, adding a region of its own where no memory is.
+void place(SimulatedBoard& board, const Field& field, uint32_t address,
+           std::span<const uint8_t> bytes) {
+    if (uint64_t{address} + bytes.size() > 0x1'0000'0000ULL) {
+        field.fail("runs past the 4 GiB physical address space");
+    }
+    if (board.memory().write(address, bytes)) return;
+    if (!board.memory().addRegion(address, {bytes.begin(), bytes.end()})) {
+        field.fail("overlaps a memory region that does not hold it whole");
+    }
+}
+
+}  // namespace
+
+void attachSmbiosTables(SimulatedBoard& board, const Field& root) {
+    auto smbios = root.optional("smbios");
+    if (!smbios) return;
+    // Without a "bios" section the board gets the plain BIOS segment here.
+    if (!root.optional("bios"))
+        board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(0x10000, 0));
+
+    const auto entryField = smbios->optional("entryPoint");
+    const auto entryPoint =
+        static_cast<uint32_t>(entryField ? entryField->number(0xFFFF'FFFF) : kBiosSegment);
+    if (entryPoint < kBiosSegment || entryPoint + kSmbiosEntryPointLength > kBiosSegmentEnd) {
+        (entryField ? *entryField : *smbios)
+            .fail("must lie in F0000h-FFFE0h, where the entry point is searched");
+    }
+
+    std::vector<uint8_t> table;
+    SmbiosTableFacts facts;
+    const auto dump = smbios->optional("dumpBin");
+    const auto structures = smbios->optional("structures");
+    if (dump && structures) dump->fail("cannot be given together with structures");
+    if (dump) {
+        const auto bytes = readFile(*dump);
+        if (bytes.size() <= kDumpTableOffset)
+            dump->fail("holds no table after the entry point at 20h");
+        table.assign(bytes.begin() + kDumpTableOffset, bytes.end());
+        const auto found = factsFromEntryPoint(std::span(bytes).first(kDumpTableOffset), table);
+        if (!found) dump->fail("does not start with an \"_SM_\" or \"_SM3_\" entry point");
+        facts = *found;
+    } else if (structures) {
+        for (size_t i = 0; i < structures->size(); ++i) {
+            const auto bytes = structureBytes(structures->at(i), i);
+            table.insert(table.end(), bytes.begin(), bytes.end());
+        }
+        const auto measure = measureSmbiosTable(table);
+        facts.structureCount = static_cast<uint16_t>(std::min<size_t>(structures->size(), 0xFFFF));
+        facts.maxStructureSize = measure.largestStructure;
+        facts.tableLength = static_cast<uint16_t>(std::min<size_t>(table.size(), 0xFFFF));
+    }
+    if (table.empty()) smbios->fail("must give structures or a dumpBin file");
+    if (auto version = smbios->optional("version")) parseVersion(*version, facts);
+    facts.maxStructureSize =
+        static_cast<uint16_t>(smbios->numberOr("maxStructureSize", facts.maxStructureSize, 0xFFFF));
+    facts.structureCount =
+        static_cast<uint16_t>(smbios->numberOr("structureCount", facts.structureCount, 0xFFFF));
+
+    uint32_t tableAddress = entryPoint + 0x20;
+    if (tableAddress + table.size() > kBiosSegmentEnd) tableAddress = kBiosSegmentEnd;
+    const auto addressField = smbios->optional("tableAddress");
+    if (addressField) tableAddress = static_cast<uint32_t>(addressField->number(0xFFFF'FFFF));
+    const uint64_t tableEnd = uint64_t{tableAddress} + table.size();
+    if (tableAddress < entryPoint + kSmbiosEntryPointLength && tableEnd > entryPoint) {
+        (addressField ? *addressField : *smbios).fail("puts the table over the entry point");
+    }
+    facts.tableAddress = tableAddress;
+
+    const auto entry = makeSmbiosEntryPoint(facts);
+    place(board, entryField ? *entryField : *smbios, entryPoint, entry);
+    place(board, addressField ? *addressField : *smbios, tableAddress, table);
+}
 
 }  // namespace zelkora::winio::sim

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zelkora::probes {
+
+// The BIOS identification text: 80 bytes at FE0C1h-FE110h.
+inline constexpr uint32_t kBiosIdentificationAddress = 0xFE0C1;
+inline constexpr size_t kBiosIdentificationLength = 80;
+
+struct BiosIdentification {
+    std::string model = "Unknown";
+    std::string revision = "Unknown";
+    std::string date = "Unknown";
+};
+
+// Splits "<model> <revision> <date> ..." where the model (which may hold
+// spaces) ends at the first space followed three characters later by a "."
+// (as in " R1.05"). Only the bytes up to the first NUL within `text` are
+// read. Without such a space all three stay "Unknown"; a missing or empty
+// token also stays "Unknown".
+BiosIdentification splitBiosIdentification(std::span<const uint8_t> text);
+
+}  // namespace zelkora::probes

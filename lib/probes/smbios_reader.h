@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace zelkora::probes {
+
+inline constexpr uint8_t kSmbiosOk = 0x00;
+inline constexpr uint8_t kSmbiosReadFailed = 0x81;
+inline constexpr uint8_t kSmbiosNoEntryPoint = 0x82;
+
+// The walk handle the reader hands back once the table is exhausted.
+inline constexpr uint16_t kSmbiosWalkEnd = 0xFFFF;
+
+// Finds the SMBIOS entry point in the BIOS area and hands out the structures
+// of its table one after the other (formatted area followed by string set).
+// Every memory access goes through the bound port driver's physical reads.
+class SmbiosReader {
+  public:
+    SmbiosReader() = default;
+    virtual ~SmbiosReader();
+
+    SmbiosReader(const SmbiosReader&) = delete;
+    SmbiosReader& operator=(const SmbiosReader&) = delete;
+
+    // The "_SM_" anchor on a 4-byte boundary in F0000h-FFFFFh.
+    bool FindEntryPoint(uint32_t& address);
+    // 0, 81h (a read failed) or 82h (no entry point).
+    uint8_t Open();
+    // Copies the next structure into `buffer` and stores its length. The walk
+    // handle is 0 to start over, FFFFh once the table is exhausted, otherwise
+    // the handle of the structure the next call returns. A structure longer
+    // than the declared maximum (or than `buffer`), a formatted area shorter
+    // than its header or a string set that does not end within that size is
+    // refused with 81h, like a failed read.
+    uint8_t ReadNext(uint16_t& handle, std::span<uint8_t> buffer, uint16_t& length);
+
+    // Walks from the first structure to the first one of `type`. The walk
+    // makes at most one read per structure the entry point counts, and a
+    // structure with handle 0 later in the table does not send it back to the
+    // start, so no table can keep the caller walking forever.
+    std::optional<std::vector<uint8_t>> FindStructure(uint8_t type);
+
+    uint8_t bcdRevision() const { return bcdRevision_; }
+    uint16_t structureCount() const { return structureCount_; }
+    uint16_t maxStructureSize() const { return maxStructureSize_; }
+    uint32_t tableAddress() const { return tableAddress_; }
+
+  private:
+    uint8_t bcdRevision_ = 0;
+    uint16_t structureCount_ = 0;
+    uint16_t maxStructureSize_ = 0;
+    uint32_t tableAddress_ = 0;
+    uint32_t tableStart_ = 0;
+    uint32_t currentAddress_ = 0;
+    uint16_t structuresRead_ = 0;
+};
+
+// The string numbered `number` (from 1) of a structure as ReadNext hands it
+// out; empty when the structure has fewer strings.
+std::string_view smbiosString(std::span<const uint8_t> structure, unsigned number);
+
+}  // namespace zelkora::probes
