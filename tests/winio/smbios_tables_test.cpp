@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "lib/probes/smbios_reader.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/sim/board_builder.h"
+#include "winio/sim/smbios_image.h"
+
+namespace zelkora::winio::sim {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::machine::MachineError;
+using platform::machine::MachineFile;
+
+std::vector<uint8_t> bytesAt(SimulatedBoard& board, uint32_t address, size_t length) {
+    std::vector<uint8_t> bytes(length);
+    EXPECT_TRUE(board.readPhysical(address, bytes)) << std::hex << address;
+    return bytes;
+}
+
+uint8_t sum(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
+    uint8_t total = 0;
+    for (size_t i = from; i < to; ++i)
+        total = static_cast<uint8_t>(total + bytes[i]);
+    return total;
+}
+
+std::string buildError(const std::string& json, const fs::path& directory = ".") {
+    try {
+        buildBoard(*MachineFile::parse(json, "bad.json", directory));
+    } catch (const MachineError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(SmbiosTables, BuildsTheEntryPointAndTheTable) {
+    testing::SimulatedMachine machine(
+        R"({"smbios": {"entryPoint": "0xF0010", "tableAddress": "0xF1000", "version": "2.4",
+      "structures": [{"type": 0, "handle": "0x0000", "formatted": "01 02", "strings": ["Vendor", "1.0"]},
+                     {"type": 127, "handle": "0x007F"}]}})");
+    auto& board = machine.board();
+    const auto entry = bytesAt(board, 0xF0010, kSmbiosEntryPointLength);
+    EXPECT_EQ(std::string(entry.begin(), entry.begin() + 4), "_SM_");
+    EXPECT_EQ(std::string(entry.begin() + 0x10, entry.begin() + 0x15), "_DMI_");
+    EXPECT_EQ(sum(entry, 0, 0x1F), 0);
+    EXPECT_EQ(sum(entry, 0x10, 0x1F), 0);
+    EXPECT_EQ(entry[0x06], 2);
+    EXPECT_EQ(entry[0x07], 4);
+    EXPECT_EQ(entry[0x1E], 0x24);
+    EXPECT_EQ(entry[0x08] | entry[0x09] << 8, 6 + 11 + 1) << "largest structure";
+    EXPECT_EQ(entry[0x16] | entry[0x17] << 8, 18 + 6) << "table length";
+    EXPECT_EQ(entry[0x1C] | entry[0x1D] << 8, 2) << "structure count";
+    EXPECT_EQ(entry[0x18] | entry[0x19] << 8 | entry[0x1A] << 16 | entry[0x1B] << 24, 0xF1000);
+    const std::vector<uint8_t> table = {0, 6,   0,   0,   1, 2, 'V', 'e', 'n', 'd', 'o', 'r',
+                                        0, '1', '.', '0', 0, 0, 127, 4,   127, 0,   0,   0};
+    EXPECT_EQ(bytesAt(board, 0xF1000, table.size()), table);
+}
+
+TEST(SmbiosTables, PlacesTheTableAndAddsMemoryWhereNeeded) {
+    // No "bios" section: the segment comes with the table; the table follows the entry point.
+    testing::SimulatedMachine plain(R"({"smbios": {"structures": [{"type": 4}]}})");
+    const auto entry = bytesAt(plain.board(), 0xF0000, kSmbiosEntryPointLength);
+    EXPECT_EQ(entry[0x18] | entry[0x19] << 8 | entry[0x1A] << 16, 0xF0020);
+    EXPECT_EQ(bytesAt(plain.board(), 0xF0020, 6), (std::vector<uint8_t>{4, 4, 0, 0, 0, 0}));
+
+    testing::SimulatedMachine high(R"({"bios": {"identification": "MB R1.00 01/01/2003"},
+      "smbios": {"tableAddress": "0x7FFF0000", "structures": [{"type": 4, "strings": ["S"]}]}})");
+    EXPECT_EQ(bytesAt(high.board(), 0x7FFF0000, 7), (std::vector<uint8_t>{4, 4, 0, 0, 'S', 0, 0}));
+    EXPECT_EQ(bytesAt(high.board(), 0xFE0C1, 2), (std::vector<uint8_t>{'M', 'B'}));
+}
+
+TEST(SmbiosTables, RefusesBadDescriptions) {
+    EXPECT_NE(buildError(R"({"smbios": {"entryPoint": "0xE0000", "structures": [{"type": 0}]}})")
+                  .find("smbios.entryPoint: must lie in F0000h-FFFE0h"),
+              std::string::npos);
+    EXPECT_NE(buildError(R"({"smbios": {"structures": [{"type": 0, "strings": [""]}]}})")
+                  .find("smbios.structures[0].strings[0]"),
+              std::string::npos);
+    EXPECT_NE(buildError(R"({"smbios": {"tableAddress": "0xF0010", "structures": [{"type": 0}]}})")
+                  .find("over the entry point"),
+              std::string::npos);
+    EXPECT_NE(buildError(R"({"smbios": {"dumpBin": "x.bin", "structures": [{"type": 0}]}})")
+                  .find("smbios.dumpBin"),
+              std::string::npos);
+    EXPECT_NE(buildError(R"({"smbios": {}})").find("must give structures or a dumpBin file"),
+              std::string::npos);
+    EXPECT_NE(buildError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 34}]},
+                             "smbios": {"structures": [{"type": 0}]}})")
+                  .find("smbios"),
+              std::string::npos)
+        << "a table half inside a region";
+}
+
+class SmbiosDump : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        directory_ =
+            fs::temp_directory_path() /
+            ("zelkora-dump-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(directory_);
+    }
+    void TearDown() override { fs::remove_all(directory_); }
+
+    // A dump file laid out as the dump tool writes it: entry point at 0, table at 20h.
+    void writeDump(std::vector<uint8_t> entry, const std::vector<uint8_t>& table) {
+        entry.resize(0x20, 0);
+        entry.insert(entry.end(), table.begin(), table.end());
+        std::ofstream(directory_ / "table.bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(entry.data()),
+                   static_cast<std::streamsize>(entry.size()));
+    }
+
+    // Walks the replayed table with the library's reader: the types in order.
+    std::vector<uint8_t> walk() {
+        testing::SimulatedMachine machine(R"({"smbios": {"dumpBin": "table.bin"}})", directory_);
+        EXPECT_TRUE(machine.open());
+        probes::SmbiosReader reader;
+        EXPECT_EQ(reader.Open(), probes::kSmbiosOk);
+        std::vector<uint8_t> buffer(size_t{reader.maxStructureSize()} + 1);
+        std::vector<uint8_t> types;
+        uint16_t handle = 0, length = 0;
+        do {
+            if (reader.ReadNext(handle, buffer, length) != probes::kSmbiosOk) break;
+            types.push_back(buffer[0]);
+        } while (handle != probes::kSmbiosWalkEnd && types.size() < 10);
+        return types;
+    }
+
+    fs::path directory_;
+    const std::vector<uint8_t> table_ = {0,   5, 0, 0, 1, 'B', 'I', 'O', 'S', 0, 0,  // type 0
+                                         4,   4, 1, 0, 0, 0,  // type 4, no strings
+                                         127, 4, 2, 0, 0, 0};
+};
+
+TEST_F(SmbiosDump, ReplaysAClassicDump) {
+    SmbiosTableFacts facts;
+    facts.structureCount = 3;
+    facts.maxStructureSize = 11;
+    facts.tableLength = static_cast<uint16_t>(table_.size());
+    facts.tableAddress = 0x20;
+    const auto entry = makeSmbiosEntryPoint(facts);
+    writeDump({entry.begin(), entry.end()}, table_);
+    EXPECT_EQ(walk(), (std::vector<uint8_t>{0, 4, 127}));
+}
+
+TEST_F(SmbiosDump, ReplaysAnSmbios3Dump) {
+    std::vector<uint8_t> entry(0x18, 0);
+    std::copy_n("_SM3_", 5, entry.begin());
+    entry[7] = 3;
+    entry[8] = 1;
+    entry[0x10] = 0x20;
+    writeDump(entry, table_);
+    EXPECT_EQ(walk(), (std::vector<uint8_t>{0, 4, 127}));
+
+    writeDump({'J', 'U', 'N', 'K'}, table_);
+    EXPECT_NE(buildError(R"({"smbios": {"dumpBin": "table.bin"}})", directory_).find("entry point"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace zelkora::winio::sim
