@@ -54,12 +54,14 @@ void CHexGridCtrl::SetData(std::span<const std::uint8_t> bytes) {
     m_model.setData(bytes);
     m_caretCell = QPoint(0, 0);
     markLayoutDirty();
+    updateGeometry();
     update();
 }
 
 void CHexGridCtrl::SetBytesPerRow(int count) {
     m_model.setBytesPerRow(count);
     markLayoutDirty();
+    updateGeometry();
     update();
 }
 

@@ -139,6 +139,7 @@ class HexGridCtrlTest : public QObject {
                          [&](int) { seenByOwner << g.grid.data()[0x10]; });
         g.click(0x10, 0);
         QCOMPARE(g.take(), QStringList{"P10"});
+        const auto& layout = g.grid.layout();
 
         QTest::keyClick(&g.grid, Qt::Key_3, Qt::NoModifier);
         QCOMPARE(g.take(), (QStringList{"P10", "P10", "O10", "V32"}));
@@ -147,9 +148,12 @@ class HexGridCtrlTest : public QObject {
         QCOMPARE(g.take(), (QStringList{"P10", "P11", "O10", "V3F"}));
         QCOMPARE(g.grid.data()[0x10], 0x3F);
         QCOMPARE(seenByOwner, (QList<int>{0x32, 0x3F}));
+        bytes[0x10] = 0x3F;  // the cell looks as if it had always held 3F
+        RegisterGrid reference(bytes);
+        const QRect cell(0, layout.lineHeight, 3 * layout.charWidth, layout.lineHeight);
+        QCOMPARE(g.grid.grab(cell).toImage(), reference.grid.grab(cell).toImage());
         QCOMPARE(g.grid.position(), 0x11);
         QCOMPARE(g.grid.entryMode(), HexEntryMode::HexHigh);
-        const auto& layout = g.grid.layout();
         QCOMPARE(g.grid.caretRect().topLeft(), QPoint(1 + 3 * layout.charWidth, layout.lineHeight));
         QVERIFY(g.grid.caretVisible());
 
@@ -280,7 +284,9 @@ class HexGridCtrlTest : public QObject {
         const QImage withoutAddress = g.grid.grab().toImage();
         const QRect covered(1, 0, g.grid.width() - 1, g.grid.height());
         QCOMPARE(withAddress.copy(covered), withoutAddress.copy(covered));
-        QVERIFY(withAddress.copy(covered) != QImage(covered.size(), withAddress.format()));
+        QImage blank(covered.size(), withAddress.format());
+        blank.fill(Qt::white);
+        QVERIFY(withAddress.copy(covered) != blank);
     }
 
     void setDataReturnsTheCaretToTheFirstByte() {
