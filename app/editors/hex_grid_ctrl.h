@@ -34,6 +34,8 @@ class CHexGridCtrl : public QWidget {
     int position() const { return m_model.position(); }
     HexEntryMode entryMode() const { return m_model.entryMode(); }
     HexSelection selection() const { return m_model.selection(); }
+    // The caret is a steady block (no timer runs for it) shown while the control has the focus
+    // and no selection, and only where it falls inside the control.
     bool caretVisible() const;
     QRect caretRect() const;
     // The laid-out geometry, computed from the font and the current size.
