@@ -91,7 +91,8 @@ void attachSmbiosTables(SimulatedBoard& board, const Field& root) {
     const auto entryField = smbios->optional("entryPoint");
     const auto entryPoint =
         static_cast<uint32_t>(entryField ? entryField->number(0xFFFF'FFFF) : kBiosSegment);
-    if (entryPoint < kBiosSegment || entryPoint + kSmbiosEntryPointLength > kBiosSegmentEnd) {
+    if (entryPoint < kBiosSegment ||
+        uint64_t{entryPoint} + kSmbiosEntryPointLength > kBiosSegmentEnd) {
         (entryField ? *entryField : *smbios)
             .fail("must lie in F0000h-FFFE0h, where the entry point is searched");
     }
