@@ -165,7 +165,6 @@ void ProfileStore::parse(std::string_view text) {
         const ProfileLine line = parseProfileLine(content);
         if (line.kind == ProfileLineKind::Section) {
             Section section;
-            section.name = std::string(line.name);
             section.hasHeader = true;
             section.contentEnd = 1;
             sectionIndex_.try_emplace(foldProfileName(line.name), sections_.size());
@@ -215,7 +214,6 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
     const std::lock_guard lock(mutex_);
     loadOnce();
     if (readOnly_) return;
-    std::string line = lineText(keyName + "=" + valueText);
 
     const std::string foldedSection = foldProfileName(sectionName);
     auto found = sectionIndex_.find(foldedSection);
@@ -228,7 +226,6 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
             last.lines.push_back(lineText({}));
         }
         Section added;
-        added.name = sectionName;
         added.hasHeader = true;
         added.lines.push_back(lineText("[" + sectionName + "]"));
         added.contentEnd = 1;
@@ -239,13 +236,16 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
     Section& owner = sections_[found->second];
     const std::string foldedKey = foldProfileName(keyName);
     if (const auto entry = owner.keys.find(foldedKey); entry != owner.keys.end()) {
-        if (owner.lines[entry->second] == line) return;
-        owner.lines[entry->second] = std::move(line);
+        // The key keeps its spelling in the file; only the value changes.
+        std::string& existing = owner.lines[entry->second];
+        std::string line = lineText(std::string(parseProfileLine(existing).name) + "=" + valueText);
+        if (existing == line) return;
+        existing = std::move(line);
     } else {
         // Only blank lines and comments lie past contentEnd, so no indexed
         // line moves.
         const auto at = owner.lines.begin() + static_cast<std::ptrdiff_t>(owner.contentEnd);
-        owner.lines.insert(at, std::move(line));
+        owner.lines.insert(at, lineText(keyName + "=" + valueText));
         owner.keys.emplace(foldedKey, owner.contentEnd);
         ++owner.contentEnd;
     }

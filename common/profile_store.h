@@ -45,7 +45,6 @@ class ProfileStore {
 
   private:
     struct Section {
-        std::string name;
         bool hasHeader = false;
         std::vector<std::string> lines;  // the header line first, when there is one
         std::unordered_map<std::string, std::size_t> keys;  // folded key -> first line
