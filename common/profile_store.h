@@ -61,6 +61,8 @@ class ProfileStore {
     bool loaded_ = false;
     bool readOnly_ = false;
     bool dirty_ = false;
+    // Added lines end as the file's first line does; a new file gets plain
+    // "\n", this system's own line end (the reader takes both).
     bool crlf_ = false;
     std::vector<Section> sections_;  // [0] holds the lines before the first header
     std::unordered_map<std::string, std::size_t> sectionIndex_;  // folded name -> first

@@ -164,17 +164,21 @@ TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
     ::chmod(file("locked.ini").c_str(), 0444);
     fs::create_directory(file("folder.ini"));
     put(file("kept.ini"), "[S]\n");
+    put(file("huge.ini"), "[S]\nk=old\n");
+    fs::resize_file(file("huge.ini"), (64u << 20) + 1);
     ::chmod(file("kept.ini").c_str(), 0640);
     {
-        ProfileFile locked(true), folder(true), missingDir(true), kept(true);
+        ProfileFile locked(true), folder(true), missingDir(true), kept(true), huge(true);
         locked.setFile(file("locked.ini"));
         folder.setFile(file("folder.ini"));
         missingDir.setFile(file("no/such/dir.ini"));
         kept.setFile(file("kept.ini"));
-        for (ProfileFile* profile : {&locked, &folder, &missingDir, &kept}) {
+        huge.setFile(file("huge.ini"));
+        for (ProfileFile* profile : {&locked, &folder, &missingDir, &kept, &huge}) {
             profile->writeString("k", "new", "S");
         }
         EXPECT_EQ(folder.getString("k", "default"), "default");
+        EXPECT_EQ(huge.getString("k", "default"), "default");
     }
     if (::geteuid() != 0) {
         EXPECT_EQ(bytes(file("locked.ini")), "[S]\nk=old\n");
@@ -183,7 +187,8 @@ TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
     struct stat info {};
     ASSERT_EQ(::stat(file("kept.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(entriesInDir(), 3u) << "no temporary file is left behind";
+    EXPECT_EQ(fs::file_size(file("huge.ini")), (64u << 20) + 1);
+    EXPECT_EQ(entriesInDir(), 4u) << "no temporary file is left behind";
 }
 
 TEST_F(ProfileFileTest, PathsFollowTheProgramOrTheWorkingDirectory) {
