@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/live_hive.h"
 #include "platform/registry/reg_file.h"
 #include "platform/registry/registry_api.h"
 #include "platform/registry/utf16.h"
@@ -224,6 +225,143 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
     EXPECT_EQ(regQueryValueEx(b, "v", &type, {}, &size), kErrorKeyDeleted);
     EXPECT_EQ(regCloseKey(b), kErrorSuccess);
     EXPECT_EQ(regCloseKey(b), kErrorInvalidHandle);
+}
+
+// A sysfs tree and pci.ids of a small board, written by the test.
+class LiveHiveTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = std::filesystem::path(::testing::TempDir()) / "live_hive";
+        std::filesystem::remove_all(root_);
+        addFunction("0000:00:00.0", "0x8086", "0x2570", "0x1043", "0x80f2", "0x02", "0x060000",
+                    "ie31200_edac");
+        addFunction("0000:00:1f.5", "0x8086", "0x24d5", "0x1043", "0x80f3", "0x02", "0x040100",
+                    "snd_hda_intel");
+        addFunction("0000:00:1f.6", "0x8086", "0x1234", "0x0000", "0x0000", "0x02", "0x078000", "");
+        addFunction("0000:01:00.0", "0x10ec", "0x8139", "0x10ec", "0x8139", "0x10", "0x020000", "");
+        addFunction("0000:02:00.0", "0x1002", "0x73bf", "0x0000", "0x0000", "0xc1", "0x030000",
+                    "amdgpu");
+        addFunction("0000:03:00.0", "0xabcd", "0x0001", "0x0000", "0x0000", "0x00", "0x0c0330",
+                    "xhci_hcd");
+        std::filesystem::create_directories(devices() / "not-a-function");
+        std::filesystem::create_directories(devices() / "0000:04:00.0");  // no vendor file
+        const auto module = root_ / "module/snd_hda_intel";
+        std::filesystem::create_directories(module);
+        std::ofstream(module / "version") << "1.2\n";
+        std::filesystem::create_directories(root_ / "bus/pci/drivers/snd_hda_intel");
+        std::filesystem::create_directory_symlink("../../../../module/snd_hda_intel",
+                                                  root_ / "bus/pci/drivers/snd_hda_intel/module");
+        std::ofstream(root_ / "pci.ids")
+            << "# names\n"
+               "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
+               "\t73bf  Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]\n"
+               "10ec  Realtek Semiconductor Co., Ltd.\n"
+               "\t8139  RTL-8100/8101L/8139 PCI Fast Ethernet Adapter\n"
+               "\t\t10ec 8139  RTL-8139/8139C/8139C+ Ethernet\n"
+               "8086  Intel Corporation\n"
+               "\t2570  82865G/PE/P DRAM Controller/Host-Hub Interface\n"
+               "\t24d5  82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller\n"
+               "C 00  Unclassified device\n"
+               "\t00  Non-VGA unclassified device\n";
+    }
+
+    std::filesystem::path devices() const { return root_ / "bus/pci/devices"; }
+
+    void addFunction(const std::string& name, const char* vendor, const char* device,
+                     const char* subVendor, const char* subDevice, const char* revision,
+                     const char* classCode, const std::string& driver) {
+        const auto directory = devices() / name;
+        std::filesystem::create_directories(directory);
+        const std::pair<const char*, const char*> files[] = {{"vendor", vendor},
+                                                             {"device", device},
+                                                             {"subsystem_vendor", subVendor},
+                                                             {"subsystem_device", subDevice},
+                                                             {"revision", revision},
+                                                             {"class", classCode}};
+        for (const auto& [file, value] : files)
+            std::ofstream(directory / file) << value << "\n";
+        if (!driver.empty()) {
+            std::filesystem::create_directory_symlink("../../drivers/" + driver,
+                                                      directory / "driver");
+        }
+    }
+
+    std::unique_ptr<Hive> build() const {
+        return buildLiveHive({root_, {root_ / "missing.ids", root_ / "pci.ids"}, "6.1.0-test"});
+    }
+
+    static std::string stringAt(const Hive& hive, const std::string& path, std::string_view name) {
+        const auto key = hive.find(kHKeyLocalMachine, path);
+        const Value* value = key ? key->findValue(name) : nullptr;
+        if (!value || value->type != kRegSz || value->data.empty()) return "<none>";
+        return std::string(value->data.begin(), value->data.end() - 1);
+    }
+
+    std::filesystem::path root_;
+};
+
+TEST_F(LiveHiveTest, DescribesEveryPciFunctionAsTheEnumTreeDoes) {
+    const auto hive = build();
+    const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
+    const auto enumKey = hive->find(kHKeyLocalMachine, pci);
+    ASSERT_NE(enumKey, nullptr);
+    EXPECT_EQ(
+        subKeyNames(*enumKey),
+        (std::vector<std::string>{
+            "VEN_1002&DEV_73BF&SUBSYS_00000000&REV_C1", "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10",
+            "VEN_8086&DEV_1234&SUBSYS_00000000&REV_02", "VEN_8086&DEV_24D5&SUBSYS_80F31043&REV_02",
+            "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02",
+            "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00"}));
+    const std::string host = pci + "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\\3&000000&0&00";
+    EXPECT_EQ(stringAt(*hive, host, "DeviceDesc"),
+              "Intel 82865G/PE/P DRAM Controller/Host-Hub Interface");
+    EXPECT_EQ(stringAt(*hive, host, "Mfg"), "Intel Corporation");
+    EXPECT_EQ(stringAt(*hive, host, "Service"), "ie31200_edac");
+    const std::string nic = pci + "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\3&000001&0&00";
+    EXPECT_EQ(stringAt(*hive, nic, "DeviceDesc"),
+              "Realtek RTL-8100/8101L/8139 PCI Fast Ethernet Adapter");
+    EXPECT_EQ(stringAt(*hive, nic, "Driver"), "<none>") << "no driver bound";
+    EXPECT_EQ(stringAt(*hive, pci + "VEN_8086&DEV_1234&SUBSYS_00000000&REV_02\\3&000000&0&FE",
+                       "DeviceDesc"),
+              "Intel Device 1234");
+    EXPECT_EQ(stringAt(*hive, pci + "VEN_1002&DEV_73BF&SUBSYS_00000000&REV_C1\\3&000002&0&00",
+                       "DeviceDesc"),
+              "AMD/ATI Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]");
+    EXPECT_EQ(stringAt(*hive, pci + "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00\\3&000003&0&00",
+                       "DeviceDesc"),
+              "PCI device abcd:0001");
+}
+
+TEST_F(LiveHiveTest, DriverValueIsTheWholePathOfTheClassKey) {
+    const auto hive = build();
+    const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
+    // The library, knowing no registry roots for this platform, opens "" + "\\" + Driver.
+    const std::string host =
+        stringAt(*hive, pci + "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\\3&000000&0&00", "Driver");
+    EXPECT_EQ(
+        host,
+        "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E97D-E325-11CE-BFC1-08002BE10318}\\0000");
+    EXPECT_EQ(stringAt(*hive, "\\" + host, "ProviderName"), "Linux ie31200_edac");
+    EXPECT_EQ(stringAt(*hive, "\\" + host, "DriverVersion"), "6.1.0-test");
+
+    const std::string audio =
+        stringAt(*hive, pci + "VEN_8086&DEV_24D5&SUBSYS_80F31043&REV_02\\3&000000&0&FD", "Driver");
+    EXPECT_EQ(
+        audio,
+        "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}\\0000");
+    EXPECT_EQ(stringAt(*hive, audio, "DriverVersion"), "1.2") << "the module's own version";
+    EXPECT_EQ(stringAt(*hive, audio, "DriverDesc"),
+              "Intel 82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller");
+    EXPECT_NE(
+        stringAt(*hive, pci + "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00\\3&000003&0&00", "Driver")
+            .find("{36FC9E60-C465-11CF-8056-444553540000}\\0000"),
+        std::string::npos)
+        << "USB controllers have their own class";
+}
+
+TEST(LiveHive, EmptyWithoutSysfs) {
+    const auto hive = buildLiveHive({"/nonexistent-sysfs", {}, "x"});
+    EXPECT_EQ(hive->root(kHKeyLocalMachine)->subKeyCount(), 0u);
 }
 
 }  // namespace
