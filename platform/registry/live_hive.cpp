@@ -110,8 +110,12 @@ std::optional<PciFunction> readFunction(const fs::directory_entry& entry) {
 std::vector<PciFunction> readFunctions(const fs::path& sysfsRoot) {
     std::vector<PciFunction> functions;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(sysfsRoot / "bus/pci/devices", error)) {
-        if (auto pci = readFunction(entry)) functions.push_back(std::move(*pci));
+    try {
+        for (const auto& entry : fs::directory_iterator(sysfsRoot / "bus/pci/devices", error)) {
+            if (auto pci = readFunction(entry)) functions.push_back(std::move(*pci));
+        }
+    } catch (const fs::filesystem_error&) {
+        // A function removed while the folder is read ends the scan with what was found.
     }
     std::sort(functions.begin(), functions.end(),
               [](const PciFunction& a, const PciFunction& b) { return a.sysfsName < b.sysfsName; });
