@@ -14,7 +14,7 @@ class ProfileStore;
 // travel as text; integers are written "%d", reals "%g". Every write is
 // visible at once to reads through any other ProfileFile of the same file.
 class ProfileFile {
-public:
+  public:
     // `programDirectory` set: the default file lies beside the program's
     // executable; clear: in the current working directory. Either way it is
     // named after the executable with the extension ".ini".
@@ -44,7 +44,7 @@ public:
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }
 
-private:
+  private:
     std::string path_;
     std::string section_;
     std::string readBuffer_;
