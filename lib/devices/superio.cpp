@@ -168,7 +168,8 @@ bool isDuplicate(const std::vector<SuperIODeviceInfo>& listed, const SuperIODevi
 }  // namespace
 
 std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
-                                                       std::string& manufacturer) {
+                                                       std::string& manufacturer,
+                                                       std::string_view descriptionFile) {
     std::vector<SuperIODeviceInfo> listed;
     unsigned serialCounter = 1;
     for (const auto& row : kSuperIoDeviceRows) {
@@ -176,7 +177,7 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
         record.PnPID = record.PnPIDCopy = row.pnpId;
         const bool serial = row.pnpId == kPnpSerial;
         common::ProfileFile file(true);
-        file.setFile(kChipDescriptionFile);
+        file.setFile(descriptionFile);
 
         if (chipAnswers(ports)) {
             record.ConfigPort = chooseConfigPort(ports);

@@ -44,9 +44,10 @@ inline constexpr std::string_view kChipDescriptionFile = "SuperIOInfo.txt";
 // The logical devices of the board's Super-I/O chip, or of the VIA south
 // bridge's built-in one when no chip answers. `manufacturer` is the
 // library's manufacturer text: it selects the access method and is left
-// holding the last one found.
-std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
-                                                       std::string& manufacturer);
+// holding the last one found. A bare file name lies beside the program.
+std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(
+    common::PortIo& ports, std::string& manufacturer,
+    std::string_view descriptionFile = kChipDescriptionFile);
 
 // The class text of the record's PnPIDCopy, into DeviceClass.
 void LookUpSuperIOClassText(SuperIODeviceInfo& record);
