@@ -29,8 +29,8 @@ uint8_t logicalDeviceNumber(common::ProfileFile& file, std::string_view key) {
     return number >= 0 && number <= 0xFF ? static_cast<uint8_t>(number) : 0;
 }
 
-// Every probe repeats the chip's whole key sequence; 3F0h answers 20h when
-// the VIA bridge echoes the index, which is no chip.
+// Every probe repeats the chip's whole key sequence. 20h from 3F0h is taken
+// for the VIA bridge echoing the index register, not for a chip.
 bool chipAnswers(common::PortIo& ports) {
     const uint8_t first = common::ProbeChipID(ports, 0x3F0, kChipIdRegister);
     if (first != 0x20 && common::ProbeChipID(ports, 0x3F0, kChipIdRegister) != 0) return true;
