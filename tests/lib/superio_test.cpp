@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "lib/devices/ide_devices.h"
 #include "lib/devices/superio_devices.h"
 #include "lib/hw/driver.h"
 #include "tests/support/simulated_machine.h"
+#include "winio/live/live_host.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::devices {
@@ -254,6 +256,35 @@ TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
         }
         EXPECT_EQ(manufacturer, "");
     }
+}
+
+// The live host without raw port access: legacy ports float. Its PCI and
+// firmware folders point at an empty scratch folder, so nothing real is read
+// or written.
+class FloatingPorts : public common::PortIo {
+  public:
+    explicit FloatingPorts(const fs::path& empty) : host_({empty, empty, empty}, false) {}
+    uint32_t in(uint16_t port, uint8_t size) override { return host_.readPort(port, size); }
+    void out(uint16_t port, uint32_t value, uint8_t size) override {
+        host_.writePort(port, value, size);
+    }
+
+  private:
+    winio::live::LiveHost host_;
+};
+
+TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndTheViaPath) {
+    Scratch scratch;
+    testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
+    FloatingPorts ports(scratch.dir());
+    for (const auto& record : enumerateIdeDevices(ports))
+        EXPECT_EQ(record.DeviceType, 0);
+    std::string manufacturer;
+    const auto records = enumerateSuperIoDevices(ports, manufacturer);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(manufacturer, "VIA VT686");
+    EXPECT_EQ(records[0].ConfigPort, 0x3F0);
+    EXPECT_EQ(records[0].ChipID, 0xFF) << "floating E0h";
 }
 
 }  // namespace
