@@ -11,9 +11,9 @@ namespace {
 
 using platform::machine::Field;
 
-void putTextField(IdeDrive& drive, const Field& spec, std::string_view key, unsigned first,
+void putTextField(IdeDrive& drive, const Field& entry, std::string_view key, unsigned first,
                   unsigned count) {
-    auto field = spec.optional(key);
+    auto field = entry.optional(key);
     if (!field) return;
     const std::string text = field->string();
     if (text.size() > 2 * count) {
@@ -23,27 +23,27 @@ void putTextField(IdeDrive& drive, const Field& spec, std::string_view key, unsi
     drive.putText(first, count, text);
 }
 
-std::unique_ptr<IdeDrive> buildDrive(const Field& spec) {
-    const std::string type = spec["type"].string();
-    if (type != "ata" && type != "atapi") spec["type"].fail("must be \"ata\" or \"atapi\"");
+std::unique_ptr<IdeDrive> buildDrive(const Field& entry) {
+    const std::string type = entry["type"].string();
+    if (type != "ata" && type != "atapi") entry["type"].fail("must be \"ata\" or \"atapi\"");
     auto drive =
         std::make_unique<IdeDrive>(type == "ata" ? IdeDrive::Kind::Ata : IdeDrive::Kind::Atapi);
     auto& words = drive->words();
-    if (auto raw = spec.optional("identifyHex")) {
+    if (auto raw = entry.optional("identifyHex")) {
         const auto bytes = raw->hexBlob(512);
         for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
             words[i / 2] = static_cast<uint16_t>(bytes[i] | bytes[i + 1] << 8);
         }
     }
-    putTextField(*drive, spec, "serial", 10, 10);
-    putTextField(*drive, spec, "firmware", 23, 4);
-    putTextField(*drive, spec, "model", 27, 20);
-    if (auto sectors = spec.optional("sectors")) {
+    putTextField(*drive, entry, "serial", 10, 10);
+    putTextField(*drive, entry, "firmware", 23, 4);
+    putTextField(*drive, entry, "model", 27, 20);
+    if (auto sectors = entry.optional("sectors")) {
         const auto count = sectors->number(0xFFFF'FFFF);
         words[60] = static_cast<uint16_t>(count);
         words[61] = static_cast<uint16_t>(count >> 16);
     }
-    if (auto overrides = spec.optional("words")) {
+    if (auto overrides = entry.optional("words")) {
         for (const auto& name : overrides->keys()) {
             const auto value = (*overrides)[name];
             unsigned index = 0;
@@ -54,15 +54,15 @@ std::unique_ptr<IdeDrive> buildDrive(const Field& spec) {
             words[index] = static_cast<uint16_t>(value.number(0xFFFF));
         }
     }
-    if (auto rejects = spec.optional("rejects")) {
+    if (auto rejects = entry.optional("rejects")) {
         std::set<uint8_t> commands;
         for (size_t i = 0; i < rejects->size(); ++i) {
             commands.insert(static_cast<uint8_t>(rejects->at(i).number(0xFF)));
         }
         drive->setRejected(std::move(commands));
     }
-    drive->busyReads = static_cast<unsigned>(spec.numberOr("busyReads", 0, 1'000'000));
-    drive->drdyDelay = static_cast<unsigned>(spec.numberOr("drdyDelay", 0, 1'000'000));
+    drive->busyReads = static_cast<unsigned>(entry.numberOr("busyReads", 0, 1'000'000));
+    drive->drdyDelay = static_cast<unsigned>(entry.numberOr("drdyDelay", 0, 1'000'000));
     return drive;
 }
 
@@ -80,12 +80,12 @@ void attachIdeChannels(SimulatedBoard& board, const platform::machine::Field& ro
     }
     for (const auto& [name, base] : {std::pair{"primary", IdeChannel::kPrimaryBase},
                                      std::pair{"secondary", IdeChannel::kSecondaryBase}}) {
-        auto spec = ide->optional(name);
-        if (!spec || spec->booleanOr("floating", false)) continue;
+        auto entry = ide->optional(name);
+        if (!entry || entry->booleanOr("floating", false)) continue;
         auto channel = std::make_unique<IdeChannel>(base);
         bool anyDrive = false;
         for (const auto& [slotName, slot] : {std::pair{"master", 0u}, std::pair{"slave", 1u}}) {
-            if (auto drive = spec->optional(slotName)) {
+            if (auto drive = entry->optional(slotName)) {
                 channel->setDrive(slot, buildDrive(*drive));
                 anyDrive = true;
             }

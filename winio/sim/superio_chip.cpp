@@ -45,17 +45,17 @@ void readRegisters(const Field& registers, Store&& store) {
     }
 }
 
-void attachVia(SimulatedBoard& board, const Field& spec) {
+void attachVia(SimulatedBoard& board, const Field& entry) {
     auto& via = board.attach(std::make_unique<ViaSuperIo>(board.find<PciConfigMechanism1>()));
-    if (auto registers = spec.optional("registers")) {
+    if (auto registers = entry.optional("registers")) {
         readRegisters(*registers, [&](uint8_t reg, uint8_t value) { via.setRegister(reg, value); });
     }
 }
 
-void attachChip(SimulatedBoard& board, const Field& spec) {
-    const std::string method = spec["method"].string();
+void attachChip(SimulatedBoard& board, const Field& entry) {
+    const std::string method = entry["method"].string();
     if (method == "via") {
-        attachVia(board, spec);
+        attachVia(board, entry);
         return;
     }
     SuperIoChip::Method kind;
@@ -66,15 +66,15 @@ void attachChip(SimulatedBoard& board, const Field& spec) {
     else if (method == "ite" || method == "sis")
         kind = SuperIoChip::Method::Ite;
     else
-        spec["method"].fail("must be \"winbond\", \"smsc\", \"ite\", \"sis\" or \"via\"");
+        entry["method"].fail("must be \"winbond\", \"smsc\", \"ite\", \"sis\" or \"via\"");
 
-    const auto port = static_cast<uint16_t>(spec["port"].number(0xFFFE));
+    const auto port = static_cast<uint16_t>(entry["port"].number(0xFFFE));
     auto chip = std::make_unique<SuperIoChip>(kind, port);
     auto& globals = chip->globals();
     // One byte is the 8-bit identifier (20h) with the revision in 21h; two
     // bytes fill 20h and 21h, and the revision goes to 22h.
     bool wideId = false;
-    if (auto id = spec.optional("id")) {
+    if (auto id = entry.optional("id")) {
         const auto value = id->number(0xFFFF);
         wideId = value > 0xFF;
         if (wideId) {
@@ -84,13 +84,13 @@ void attachChip(SimulatedBoard& board, const Field& spec) {
             globals[0x20] = static_cast<uint8_t>(value);
         }
     }
-    if (auto revision = spec.optional("revision")) {
+    if (auto revision = entry.optional("revision")) {
         globals[wideId ? 0x22 : 0x21] = static_cast<uint8_t>(revision->number(0xFF));
     }
-    if (auto globalRegisters = spec.optional("globals")) {
+    if (auto globalRegisters = entry.optional("globals")) {
         readRegisters(*globalRegisters, [&](uint8_t reg, uint8_t value) { globals[reg] = value; });
     }
-    if (auto devices = spec.optional("logicalDevices")) {
+    if (auto devices = entry.optional("logicalDevices")) {
         for (const auto& name : devices->keys()) {
             const auto device = (*devices)[name];
             auto& registers = chip->logicalDevice(deviceNumber(device, name));
