@@ -65,6 +65,8 @@ extern "C" int32_t GetMotherBoardInfo(MotherBoardInfo* info) {
     probes::readBiosStructure(*info);
 
     probes::ChipsetDriverTexts chipset;
+    if (const auto hostBridge = probes::findHostBridge())
+        chipset = probes::readChipsetDriver(*hostBridge);
     common::copyText(info->ChipsetDriverProvider, chipset.provider);
     common::copyText(info->ChipsetDriverVersion, chipset.version);
     common::copyText(info->ChipsetDriverDate, chipset.date);
