@@ -32,7 +32,7 @@ class SystemPage : public QWidget {
     void showDateTime();
 
     std::unique_ptr<Ui::SystemPage> ui_;
-    QTimer clock_;
+    QTimer clock_{this};
 };
 
 }  // namespace zelkora::app

@@ -7,6 +7,7 @@ dynamic property "controlId"; the English texts are the forms' own, the other
 languages are applied by the program at run time.
 """
 from pathlib import Path
+from xml.dom import minidom
 from xml.sax.saxutils import escape
 
 HERE = Path(__file__).resolve().parent
@@ -225,4 +226,5 @@ def reminder_dialog():
 if __name__ == "__main__":
     for name, text in [("system_page.ui", system_page()), ("ide_page.ui", ide_page()),
                        ("about_page.ui", about_page()), ("reminder_dialog.ui", reminder_dialog())]:
-        (HERE / name).write_text(text, encoding="utf-8")
+        pretty = minidom.parseString(text.encode("utf-8")).toprettyxml(indent=" ", encoding="UTF-8")
+        (HERE / name).write_bytes(pretty)
