@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QtTest>
 #include <fstream>
-#include <sstream>
+#include <nlohmann/json.hpp>
 
 #include "app/shell/command_ids.h"
 #include "app/shell/main_window.h"
@@ -23,15 +23,12 @@ class Screenshots : public QObject {
 
 namespace {
 
+// The demo board with another system language.
 std::string demoWithLanguage(const char* languageId) {
     std::ifstream file(testing::kMachinesDir / "demo.json");
-    std::stringstream text;
-    text << file.rdbuf();
-    std::string json = text.str();
-    const std::string english = R"("language": "0x0409")";
-    json.replace(json.find(english), english.size(),
-                 std::string(R"("language": ")") + languageId + "\"");
-    return json;
+    nlohmann::json machine = nlohmann::json::parse(file);
+    machine["system"]["language"] = languageId;
+    return machine.dump();
 }
 
 void save(const QPixmap& picture, const QString& directory, const QString& name) {
