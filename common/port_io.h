@@ -8,7 +8,7 @@ namespace zelkora::common {
 // the library hands them its bound driver, the program the library's
 // pass-through of the driver's port calls.
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
 
     // Reads `size` bytes (1, 2 or 4) from a port.

@@ -14,7 +14,7 @@ class ProfileStore;
 // travel as text; integers are written "%d", reals "%g". Every write is
 // visible at once to reads through any other ProfileFile of the same file.
 class ProfileFile {
-public:
+  public:
     // `programDirectory` set: the default file lies beside the program's
     // executable; clear: in the current working directory. Either way it is
     // named after the executable with the extension ".ini".
@@ -44,11 +44,18 @@ public:
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }
 
-private:
+  private:
+    struct StoreRelease {
+        void operator()(ProfileStore* store) const;
+    };
+
+    // The shared lines of the file, taken on first use after each setFile.
+    ProfileStore& store();
+
     std::string path_;
     std::string section_;
     std::string readBuffer_;
-    std::shared_ptr<ProfileStore> store_;
+    std::unique_ptr<ProfileStore, StoreRelease> store_;
 };
 
 // The folder of the running program's executable, with a trailing '/'.

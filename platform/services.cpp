@@ -12,7 +12,7 @@ namespace {
 
 // What a machine that failed to load answers: nothing is known.
 class EmptyServices : public SystemServices {
-public:
+  public:
     std::optional<std::string> computerName() override { return std::nullopt; }
     std::optional<std::string> userName() override { return std::nullopt; }
     LocalTime localTime() override { return {}; }
@@ -23,7 +23,7 @@ public:
     CpuidResult cpuid(uint32_t) override { return {}; }
     registry::Hive& registry() override { return *hive_; }
 
-private:
+  private:
     std::unique_ptr<registry::Hive> hive_ = registry::emptyHive();
 };
 

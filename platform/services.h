@@ -41,7 +41,7 @@ struct CpuidResult {
 // The operating system services the library relies on. Two sources: a
 // simulated machine (ZELKORA_MACHINE) and the live Linux host.
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
 
     virtual std::optional<std::string> computerName() = 0;

@@ -25,7 +25,9 @@ bool InitializeWinIo(void) {
     return opened;
 }
 
-int32_t ShutdownWinIo(void) { return core().shutdown(); }
+int32_t ShutdownWinIo(void) {
+    return core().shutdown();
+}
 
 bool GetPortVal(uint16_t port, uint32_t* value, uint8_t size) {
     return core().getPortVal(port, value, size);
@@ -35,11 +37,17 @@ bool SetPortVal(uint16_t port, uint32_t value, uint8_t size) {
     return core().setPortVal(port, value, size);
 }
 
-bool GetPhysByte(uint32_t address, uint8_t* value) { return core().getPhysByte(address, value); }
+bool GetPhysByte(uint32_t address, uint8_t* value) {
+    return core().getPhysByte(address, value);
+}
 
-bool GetPhysWord(uint32_t address, uint16_t* value) { return core().getPhysWord(address, value); }
+bool GetPhysWord(uint32_t address, uint16_t* value) {
+    return core().getPhysWord(address, value);
+}
 
-bool GetPhysLong(uint32_t address, uint32_t* value) { return core().getPhysLong(address, value); }
+bool GetPhysLong(uint32_t address, uint32_t* value) {
+    return core().getPhysLong(address, value);
+}
 
 bool GetPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) {
     return core().getPhysBlock(address, buffer, length);

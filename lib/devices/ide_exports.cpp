@@ -12,6 +12,8 @@ DevicePos GetFirstIDEDevicePos(void) {
     return state().ideDevices.first();
 }
 
-IDEDeviceInfo* GetNextIDEDevice(IDEDeviceInfo* info, DevicePos* pos) { return state().ideDevices.next(info, pos); }
+IDEDeviceInfo* GetNextIDEDevice(IDEDeviceInfo* info, DevicePos* pos) {
+    return state().ideDevices.next(info, pos);
+}
 
 }  // extern "C"

@@ -12,6 +12,8 @@ DevicePos GetFirstPCIDevicePos(void) {
     return state().pciDevices.first();
 }
 
-PCIDeviceInfo* GetNextPCIDevice(PCIDeviceInfo* info, DevicePos* pos) { return state().pciDevices.next(info, pos); }
+PCIDeviceInfo* GetNextPCIDevice(PCIDeviceInfo* info, DevicePos* pos) {
+    return state().pciDevices.next(info, pos);
+}
 
 }  // extern "C"

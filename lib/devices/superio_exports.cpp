@@ -12,6 +12,8 @@ DevicePos GetFirstSuperIOPos(void) {
     return state().superIoDevices.first();
 }
 
-SuperIODeviceInfo* GetNextSuperIO(SuperIODeviceInfo* info, DevicePos* pos) { return state().superIoDevices.next(info, pos); }
+SuperIODeviceInfo* GetNextSuperIO(SuperIODeviceInfo* info, DevicePos* pos) {
+    return state().superIoDevices.next(info, pos);
+}
 
 }  // extern "C"

@@ -13,7 +13,7 @@ namespace {
 
 // The driver bound with dlopen/dlsym by name (Linux has no ordinals).
 class DynamicDriver : public Driver {
-public:
+  public:
     DynamicDriver() { bind(); }
     ~DynamicDriver() override {
         if (handle_) dlclose(handle_);
@@ -44,7 +44,7 @@ public:
         return getPhysBlock_ && getPhysBlock_(address, buffer, length);
     }
 
-private:
+  private:
     static std::string defaultPath() {
         Dl_info info{};
         if (dladdr(reinterpret_cast<void*>(&defaultPath), &info) && info.dli_fname) {
@@ -93,7 +93,7 @@ private:
 };
 
 class DriverPorts : public common::PortIo {
-public:
+  public:
     uint32_t in(uint16_t port, uint8_t size) override {
         uint32_t value = 0;
         driver().getPortVal(port, &value, size);
@@ -117,7 +117,9 @@ Driver& driver() {
     return *bound;
 }
 
-void setDriver(std::unique_ptr<Driver> replacement) { boundDriver() = std::move(replacement); }
+void setDriver(std::unique_ptr<Driver> replacement) {
+    boundDriver() = std::move(replacement);
+}
 
 common::PortIo& driverPorts() {
     static DriverPorts ports;

@@ -9,7 +9,7 @@ namespace zelkora::hw {
 
 // The port driver's eight operations as the library binds them.
 class Driver {
-public:
+  public:
     virtual ~Driver() = default;
 
     virtual bool initializeWinIo() = 0;

@@ -9,6 +9,8 @@ LibraryState& state() {
     return instance;
 }
 
-bool hardwareReady() { return state().hardwareReady != 0; }
+bool hardwareReady() {
+    return state().hardwareReady != 0;
+}
 
 }  // namespace zelkora::hw

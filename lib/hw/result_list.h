@@ -10,7 +10,7 @@ namespace zelkora::hw {
 // record; a rebuild invalidates every earlier position.
 template <typename Record>
 class ResultList {
-public:
+  public:
     void clear() { records_.clear(); }
     void append(const Record& record) { records_.push_back(record); }
     std::vector<Record>& records() { return records_; }
@@ -35,7 +35,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::vector<Record> records_;
 };
 

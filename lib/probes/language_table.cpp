@@ -121,7 +121,9 @@ constexpr std::array<LanguageRow, 108> kLanguageTable = {{
 
 }  // namespace
 
-std::span<const LanguageRow> languageTable() { return kLanguageTable; }
+std::span<const LanguageRow> languageTable() {
+    return kLanguageTable;
+}
 
 const LanguageRow& lookUpLanguage(uint16_t languageId) {
     for (const auto& row : kLanguageTable) {

@@ -24,8 +24,8 @@ int32_t GetOSVersionInfo(OSVersionInfo* info) {
     std::memset(info, 0, sizeof *info);
     const auto version = zelkora::platform::services().version();
     if (!version) return 0;
-    const auto& row = zelkora::probes::lookUpOSTable(version->platformId, version->major,
-                                                     version->minor);
+    const auto& row =
+        zelkora::probes::lookUpOSTable(version->platformId, version->major, version->minor);
     if (zelkora::probes::osTableHasRow(version->platformId, version->major, version->minor)) {
         copyText(info->OSNameString, row.name);
         info->MajorVersion = version->major;

@@ -15,7 +15,7 @@ inline constexpr uint32_t kRegistryWrite = 0x2;  // all access
 // A registry key with depth-first searches of its subtree. A key that cannot
 // be opened leaves an empty object whose searches find nothing.
 class RegistryKey {
-public:
+  public:
     RegistryKey() = default;
     RegistryKey(RegistryRoot root, std::string_view path, uint32_t access);
     virtual ~RegistryKey();
@@ -47,7 +47,7 @@ public:
     const std::string& homePath() const { return homePath_; }
     const std::string& currentPath() const { return currentPath_; }
 
-private:
+  private:
     RegistryRoot root_ = 0;
     std::string homePath_;
     void* key_ = nullptr;  // the open key of the platform registry, or null

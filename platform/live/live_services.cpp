@@ -51,7 +51,7 @@ std::string distributionName() {
 }
 
 class LiveServices : public SystemServices {
-public:
+  public:
     std::optional<std::string> computerName() override {
         char name[256] = {};
         if (gethostname(name, sizeof name - 1) != 0) return std::nullopt;
@@ -127,12 +127,14 @@ public:
         return *hive_;
     }
 
-private:
+  private:
     std::unique_ptr<registry::Hive> hive_;
 };
 
 }  // namespace
 
-std::unique_ptr<SystemServices> makeLiveServices() { return std::make_unique<LiveServices>(); }
+std::unique_ptr<SystemServices> makeLiveServices() {
+    return std::make_unique<LiveServices>();
+}
 
 }  // namespace zelkora::platform

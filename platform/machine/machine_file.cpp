@@ -8,7 +8,9 @@ namespace zelkora::platform::machine {
 
 namespace {
 
-std::string displayPath(const std::filesystem::path& path) { return path.string(); }
+std::string displayPath(const std::filesystem::path& path) {
+    return path.string();
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -39,7 +41,7 @@ std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
     file->directory_ = std::move(directory);
     try {
         file->root_ = nlohmann::json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {
         // The library's message carries the line and column of the fault.
         std::string what = error.what();
         const auto colon = what.find("parse error");
@@ -52,7 +54,9 @@ std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
     return file;
 }
 
-Field rootField(const MachineFile& file) { return Field(file, file.root(), ""); }
+Field rootField(const MachineFile& file) {
+    return Field(file, file.root(), "");
+}
 
 Field::Field(const MachineFile& file, const nlohmann::json& value, std::string path)
     : file_(&file), value_(&value), path_(std::move(path)) {}
@@ -98,7 +102,8 @@ Field Field::at(size_t index) const {
 std::vector<std::string> Field::keys() const {
     if (!value_->is_object()) fail("must be an object");
     std::vector<std::string> names;
-    for (auto it = value_->begin(); it != value_->end(); ++it) names.push_back(it.key());
+    for (auto it = value_->begin(); it != value_->end(); ++it)
+        names.push_back(it.key());
     return names;
 }
 
@@ -128,8 +133,8 @@ uint64_t Field::number(uint64_t maximum) const {
         } else if (text.size() > 1 && (text.back() == 'h' || text.back() == 'H')) {
             digits = text.substr(0, text.size() - 1);
         } else {
-            fail("must be a number, or hexadecimal written as \"0x1F\" or \"1Fh\" (got \"" +
-                 text + "\")");
+            fail("must be a number, or hexadecimal written as \"0x1F\" or \"1Fh\" (got \"" + text +
+                 "\")");
         }
         if (digits.empty() || digits.size() > 16) fail("is not a valid hexadecimal number");
         for (char c : digits) {
@@ -158,7 +163,8 @@ std::vector<uint8_t> Field::hexBlob(size_t maximumBytes) const {
             continue;
         }
         const int digit = hexDigit(c);
-        if (digit < 0) fail(std::string("holds a character that is not a hexadecimal digit: '") + c + "'");
+        if (digit < 0)
+            fail(std::string("holds a character that is not a hexadecimal digit: '") + c + "'");
         if (high < 0) {
             high = digit;
         } else {

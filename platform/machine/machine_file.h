@@ -16,13 +16,13 @@ namespace zelkora::platform::machine {
 // A machine description that could not be used. The message names the file,
 // the field (or line) and what was wrong with it.
 class MachineError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A parsed machine description file (JSON).
 class MachineFile {
-public:
+  public:
     // Throws MachineError for a missing or malformed file.
     static std::shared_ptr<const MachineFile> load(const std::filesystem::path& path);
     // For tests and fuzzing: a description held in memory. Relative file
@@ -35,7 +35,7 @@ public:
     const std::filesystem::path& directory() const { return directory_; }
     const nlohmann::json& root() const { return root_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path directory_;
     nlohmann::json root_;
@@ -45,7 +45,7 @@ private:
 // ("pci.functions[3].config"). Every accessor checks the type and range and
 // throws MachineError naming the file and the field.
 class Field {
-public:
+  public:
     Field(const MachineFile& file, const nlohmann::json& value, std::string path);
 
     const std::string& path() const { return path_; }
@@ -53,11 +53,11 @@ public:
     const MachineFile& file() const { return *file_; }
 
     bool has(std::string_view key) const;
-    Field operator[](std::string_view key) const;                  // required member
-    std::optional<Field> optional(std::string_view key) const;     // absent or null -> nullopt
-    size_t size() const;                                           // array length
-    Field at(size_t index) const;                                  // array element
-    std::vector<std::string> keys() const;                         // object member names
+    Field operator[](std::string_view key) const;               // required member
+    std::optional<Field> optional(std::string_view key) const;  // absent or null -> nullopt
+    size_t size() const;                                        // array length
+    Field at(size_t index) const;                               // array element
+    std::vector<std::string> keys() const;                      // object member names
 
     bool isNull() const { return value_->is_null(); }
     bool isString() const { return value_->is_string(); }
@@ -82,7 +82,7 @@ public:
 
     [[noreturn]] void fail(std::string_view problem) const;
 
-private:
+  private:
     const MachineFile* file_;
     const nlohmann::json* value_;
     std::string path_;

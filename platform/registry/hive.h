@@ -10,14 +10,14 @@ namespace zelkora::platform::registry {
 // A .reg file that could not be read; the message names the file, the line
 // and the problem.
 class RegFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The registry stand-in: the keys and values of HKEY_LOCAL_MACHINE (and the
 // other roots) held in memory.
 class Hive {
-public:
+  public:
     virtual ~Hive() = default;
 };
 

@@ -48,11 +48,13 @@ uint32_t vendorWord(const std::string& vendor, size_t at) {
 }
 
 class SimulatedServices : public SystemServices {
-public:
+  public:
     explicit SimulatedServices(const machine::MachineFile& file) {
         const Field root = machine::rootField(file);
         const auto system = root.optional("system");
-        auto read = [&](std::string_view key) { return system ? system->optional(key) : std::nullopt; };
+        auto read = [&](std::string_view key) {
+            return system ? system->optional(key) : std::nullopt;
+        };
 
         computerName_ = "ZELKORA-DEMO";
         if (auto field = read("computerName")) computerName_ = field->string();
@@ -76,7 +78,8 @@ public:
 
         version_ = VersionInfo{2, 5, 1, 2600, "Service Pack 1", ""};
         if (auto field = read("version")) {
-            version_->platformId = static_cast<uint32_t>(field->numberOr("platformId", 2, 0xFFFF'FFFF));
+            version_->platformId =
+                static_cast<uint32_t>(field->numberOr("platformId", 2, 0xFFFF'FFFF));
             version_->major = static_cast<uint32_t>(field->numberOr("major", 5, 0xFFFF'FFFF));
             version_->minor = static_cast<uint32_t>(field->numberOr("minor", 1, 0xFFFF'FFFF));
             version_->build = static_cast<uint32_t>(field->numberOr("build", 2600, 0xFFFF'FFFF));
@@ -101,7 +104,8 @@ public:
 
         std::vector<std::filesystem::path> regFiles;
         if (auto registry = root.optional("registry")) {
-            for (size_t i = 0; i < registry->size(); ++i) regFiles.push_back(registry->at(i).filePath());
+            for (size_t i = 0; i < registry->size(); ++i)
+                regFiles.push_back(registry->at(i).filePath());
         }
         hive_ = regFiles.empty() ? registry::emptyHive() : registry::loadRegFiles(regFiles);
     }
@@ -120,7 +124,7 @@ public:
     }
     registry::Hive& registry() override { return *hive_; }
 
-private:
+  private:
     std::optional<std::string> computerName_;
     std::optional<std::string> userName_;
     std::optional<LocalTime> clock_;

@@ -13,7 +13,7 @@ namespace {
 
 // The library's view of a driver whose backend is the test's board.
 class BoardDriver : public hw::Driver {
-public:
+  public:
     explicit BoardDriver(std::shared_ptr<winio::Backend> board) : core_(std::move(board)) {}
 
     bool initializeWinIo() override { return core_.initialize(); }
@@ -37,14 +37,15 @@ public:
         return core_.getPhysBlock(address, buffer, length);
     }
 
-private:
+  private:
     winio::DriverCore core_;
 };
 
 }  // namespace
 
 SimulatedMachine::SimulatedMachine(std::string_view json, const std::filesystem::path& directory)
-    : SimulatedMachine(platform::machine::MachineFile::parse(json, "test-machine.json", directory)) {}
+    : SimulatedMachine(
+          platform::machine::MachineFile::parse(json, "test-machine.json", directory)) {}
 
 SimulatedMachine::SimulatedMachine(std::shared_ptr<const platform::machine::MachineFile> file)
     : file_(std::move(file)), board_(winio::sim::buildBoard(*file_)) {
@@ -63,6 +64,8 @@ SimulatedMachine::~SimulatedMachine() {
     platform::setServices(nullptr);
 }
 
-bool SimulatedMachine::open() { return InitializeSysInfoLib() == 1; }
+bool SimulatedMachine::open() {
+    return InitializeSysInfoLib() == 1;
+}
 
 }  // namespace zelkora::testing

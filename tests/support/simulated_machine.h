@@ -17,7 +17,7 @@ inline const std::filesystem::path kMachinesDir = kSourceDir / "machines";
 // from the same description. On destruction access is closed and the library
 // goes back to its own driver and services.
 class SimulatedMachine {
-public:
+  public:
     // A description written in the test; relative file names resolve
     // against `directory`.
     explicit SimulatedMachine(std::string_view json,
@@ -34,7 +34,7 @@ public:
     // InitializeSysInfoLib through the simulated driver.
     bool open();
 
-private:
+  private:
     std::shared_ptr<const platform::machine::MachineFile> file_;
     std::shared_ptr<winio::sim::SimulatedBoard> board_;
 };

@@ -10,7 +10,7 @@ namespace zelkora::winio {
 // One source of I/O ports and physical memory behind the driver's eight
 // operations: a simulated board or the live Linux host.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     // Reads a port with an access of `size` bytes (1, 2 or 4).

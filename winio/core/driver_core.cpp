@@ -7,7 +7,9 @@ namespace zelkora::winio {
 
 namespace {
 
-bool validSize(uint8_t size) { return size == 1 || size == 2 || size == 4; }
+bool validSize(uint8_t size) {
+    return size == 1 || size == 2 || size == 4;
+}
 
 }  // namespace
 

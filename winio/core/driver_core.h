@@ -11,7 +11,7 @@ namespace zelkora::winio {
 // The eight driver operations over one backend. The exported C functions use
 // a process-wide instance; tests make their own around a simulated board.
 class DriverCore {
-public:
+  public:
     DriverCore() = default;
     // A core that opens `backend` instead of the one the environment names.
     explicit DriverCore(std::shared_ptr<Backend> backend) : fixedBackend_(std::move(backend)) {}
@@ -29,7 +29,7 @@ public:
     // Why the last initialize failed.
     const std::string& lastError() const { return lastError_; }
 
-private:
+  private:
     std::shared_ptr<Backend> fixedBackend_;
     std::shared_ptr<Backend> backend_;
     std::string lastError_;

@@ -37,7 +37,8 @@ std::string readLine(const std::filesystem::path& path) {
     std::ifstream in(path);
     std::string line;
     if (in) std::getline(in, line);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\n')) line.pop_back();
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\n'))
+        line.pop_back();
     return line;
 }
 
@@ -60,11 +61,13 @@ void measureTable(const std::vector<uint8_t>& table, uint16_t& count, uint16_t& 
         const uint8_t length = table[at + 1];
         if (length < 4 || at + length > table.size()) break;
         size_t end = at + length;
-        while (end + 1 < table.size() && !(table[end] == 0 && table[end + 1] == 0)) ++end;
+        while (end + 1 < table.size() && !(table[end] == 0 && table[end + 1] == 0))
+            ++end;
         end += 2;
         if (end > table.size()) break;
         ++count;
-        largest = std::max<uint16_t>(largest, static_cast<uint16_t>(std::min<size_t>(end - at, 0xFFFF)));
+        largest =
+            std::max<uint16_t>(largest, static_cast<uint16_t>(std::min<size_t>(end - at, 0xFFFF)));
         at = end;
         if (type == 127) break;
     }
@@ -123,7 +126,8 @@ void LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
     if (fd < 0) return;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
-    for (unsigned i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (unsigned i = 0; i < count; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     // Refused when the process may not write configuration space.
     [[maybe_unused]] const ssize_t written = pwrite(fd, bytes, count, (address_ & 0xFC) + lane);
 }
@@ -152,9 +156,12 @@ void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
     }
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
-        if (size == 1) outb(static_cast<uint8_t>(value), port);
-        else if (size == 2) outw(static_cast<uint16_t>(value), port);
-        else outl(value, port);
+        if (size == 1)
+            outb(static_cast<uint8_t>(value), port);
+        else if (size == 2)
+            outw(static_cast<uint16_t>(value), port);
+        else
+            outl(value, port);
     }
 #endif
 }
@@ -210,15 +217,18 @@ void LiveHost::buildBiosArea() {
     const auto tableLength = static_cast<uint16_t>(std::min<size_t>(table.size(), 0xFFFF));
     ep[0x16] = static_cast<uint8_t>(tableLength);
     ep[0x17] = static_cast<uint8_t>(tableLength >> 8);
-    for (int i = 0; i < 4; ++i) ep[0x18 + i] = static_cast<uint8_t>(tableAddress >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        ep[0x18 + i] = static_cast<uint8_t>(tableAddress >> (8 * i));
     ep[0x1C] = static_cast<uint8_t>(count);
     ep[0x1D] = static_cast<uint8_t>(count >> 8);
     ep[0x1E] = static_cast<uint8_t>(major << 4 | (minor & 0x0F));
     uint8_t sum = 0;
-    for (int i = 0x10; i < 0x1F; ++i) sum = static_cast<uint8_t>(sum + ep[i]);
+    for (int i = 0x10; i < 0x1F; ++i)
+        sum = static_cast<uint8_t>(sum + ep[i]);
     ep[0x15] = static_cast<uint8_t>(-sum);
     sum = 0;
-    for (int i = 0; i < 0x1F; ++i) sum = static_cast<uint8_t>(sum + ep[i]);
+    for (int i = 0; i < 0x1F; ++i)
+        sum = static_cast<uint8_t>(sum + ep[i]);
     ep[4] = static_cast<uint8_t>(-sum);
 
     // "<board> <revision> <date>": the layout the BIOS identification text has.
@@ -227,7 +237,8 @@ void LiveHost::buildBiosArea() {
     std::string date = readLine(paths_.dmiIdentity / "bios_date");
     std::string identification = board + " " + version + " " + date;
     identification.resize(std::min<size_t>(identification.size(), 80));
-    std::copy(identification.begin(), identification.end(), segment.begin() + kIdentificationOffset);
+    std::copy(identification.begin(), identification.end(),
+              segment.begin() + kIdentificationOffset);
 
     memory_.addRegion(kBiosSegment, std::move(segment));
     memory_.addRegion(tableAddress, table);

@@ -23,7 +23,7 @@ struct HostPaths {
 // floats unless raw port access was asked for (ZELKORA_RAW_PORTS=1), because
 // a wrong write to an unknown machine's ports can hang it.
 class LiveHost : public Backend {
-public:
+  public:
     explicit LiveHost(HostPaths paths = {}, bool rawPorts = false);
     ~LiveHost() override;
     LiveHost(const LiveHost&) = delete;
@@ -35,7 +35,7 @@ public:
 
     bool rawPorts() const { return rawPorts_; }
 
-private:
+  private:
     // The open config file of the function the address register selects, or -1.
     int selectedConfigFile();
     uint32_t readConfig(unsigned lane, unsigned size);

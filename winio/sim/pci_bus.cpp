@@ -21,11 +21,13 @@ FunctionAddress parseAddress(const platform::machine::Field& field) {
         field.fail("must be bus:device.function in hexadecimal, such as \"00:1f.3\" (got \"" +
                    text + "\")");
     }
-    return {static_cast<uint8_t>(bus), static_cast<uint8_t>(device), static_cast<uint8_t>(function)};
+    return {static_cast<uint8_t>(bus), static_cast<uint8_t>(device),
+            static_cast<uint8_t>(function)};
 }
 
 void putLittleEndian(ConfigSpace& space, unsigned offset, uint64_t value, unsigned width) {
-    for (unsigned i = 0; i < width; ++i) space[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    for (unsigned i = 0; i < width; ++i)
+        space[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function) {
@@ -35,19 +37,24 @@ std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function
         const auto bytes = config->hexBlob(256);
         std::copy(bytes.begin(), bytes.end(), space->begin());
     }
-    if (auto field = function.optional("vendor")) putLittleEndian(*space, 0x00, field->number(0xFFFF), 2);
-    if (auto field = function.optional("device")) putLittleEndian(*space, 0x02, field->number(0xFFFF), 2);
-    if (auto field = function.optional("revision")) putLittleEndian(*space, 0x08, field->number(0xFF), 1);
+    if (auto field = function.optional("vendor"))
+        putLittleEndian(*space, 0x00, field->number(0xFFFF), 2);
+    if (auto field = function.optional("device"))
+        putLittleEndian(*space, 0x02, field->number(0xFFFF), 2);
+    if (auto field = function.optional("revision"))
+        putLittleEndian(*space, 0x08, field->number(0xFF), 1);
     if (auto field = function.optional("class")) {
         // base class, subclass, programming interface: "0x0C0310"
         putLittleEndian(*space, 0x09, field->number(0xFF'FFFF), 3);
     }
-    if (auto field = function.optional("headerType")) putLittleEndian(*space, 0x0E, field->number(0xFF), 1);
+    if (auto field = function.optional("headerType"))
+        putLittleEndian(*space, 0x0E, field->number(0xFF), 1);
     if (auto field = function.optional("subsystem")) {
         // subsystem vendor in the low word, subsystem id in the high word, as dword 2Ch reads
         putLittleEndian(*space, 0x2C, field->number(0xFFFF'FFFF), 4);
     }
-    if (auto field = function.optional("irq")) putLittleEndian(*space, 0x3C, field->number(0xFF), 1);
+    if (auto field = function.optional("irq"))
+        putLittleEndian(*space, 0x3C, field->number(0xFF), 1);
     if (auto bytes = function.optional("bytes")) {
         for (const auto& name : bytes->keys()) {
             const auto value = (*bytes)[name];

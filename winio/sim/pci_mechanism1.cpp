@@ -39,7 +39,8 @@ uint32_t PciConfigMechanism1::read(uint16_t port, unsigned size) {
         value |= uint32_t{(*config)[offset + lane + i]} << (8 * i);
     }
     // Bytes past the dword window float.
-    for (unsigned i = 4 - lane; i < size; ++i) value |= 0xFFu << (8 * i);
+    for (unsigned i = 4 - lane; i < size; ++i)
+        value |= 0xFFu << (8 * i);
     return value;
 }
 

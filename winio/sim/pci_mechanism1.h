@@ -15,7 +15,7 @@ using ConfigSpace = std::array<uint8_t, 256>;
 // window at 0CFCh-0CFFh. Functions that are not attached read FFFFFFFFh;
 // writes land in the function's configuration space.
 class PciConfigMechanism1 : public PortDevice {
-public:
+  public:
     static constexpr uint16_t kAddressPort = 0xCF8;
     static constexpr uint16_t kDataPort = 0xCFC;
 
@@ -31,7 +31,7 @@ public:
     uint32_t read(uint16_t port, unsigned size) override;
     void write(uint16_t port, uint32_t value, unsigned size) override;
 
-private:
+  private:
     static uint32_t key(uint8_t bus, uint8_t device, uint8_t function) {
         return uint32_t{bus} << 8 | uint32_t{device} << 3 | function;
     }

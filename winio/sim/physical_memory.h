@@ -10,7 +10,7 @@ namespace zelkora::winio::sim {
 // Physical memory of a simulated board: the regions the board defines, and
 // nothing else. A read that touches a byte outside every region fails.
 class PhysicalMemory {
-public:
+  public:
     // Adds a region; overlapping an existing region is refused (false).
     bool addRegion(uint32_t base, std::vector<uint8_t> bytes);
 
@@ -20,7 +20,7 @@ public:
 
     bool contains(uint32_t address, size_t length) const;
 
-private:
+  private:
     // Region holding `address`, or null.
     const std::vector<uint8_t>* regionAt(uint32_t address, uint32_t& base) const;
 

@@ -7,7 +7,7 @@ namespace zelkora::winio::sim {
 // A device model on the simulated port bus. Each model decodes a fixed set
 // of ports; the bus hands it every access to them.
 class PortDevice {
-public:
+  public:
     virtual ~PortDevice() = default;
 
     virtual bool decodes(uint16_t port) const = 0;

@@ -19,7 +19,7 @@ struct PortAccess {
 // Records every port operation the board sees while recording is on, so that
 // tests can assert exact register sequences.
 class PortRecorder {
-public:
+  public:
     void start() { recording_ = true; }
     void stop() { recording_ = false; }
     void clear() { accesses_.clear(); }
@@ -30,7 +30,7 @@ public:
     }
     const std::vector<PortAccess>& accesses() const { return accesses_; }
 
-private:
+  private:
     bool recording_ = false;
     std::vector<PortAccess> accesses_;
 };

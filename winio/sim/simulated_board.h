@@ -15,7 +15,7 @@ namespace zelkora::winio::sim {
 // operation. Ports that no model decodes float: reads give all ones, writes
 // are lost.
 class SimulatedBoard : public Backend {
-public:
+  public:
     uint32_t readPort(uint16_t port, unsigned size) override;
     void writePort(uint16_t port, uint32_t value, unsigned size) override;
     bool readPhysical(uint32_t address, std::span<uint8_t> out) override;
@@ -40,7 +40,7 @@ public:
     PhysicalMemory& memory() { return memory_; }
     PortRecorder& recorder() { return recorder_; }
 
-private:
+  private:
     PortDevice* deviceFor(uint16_t port) const;
 
     std::vector<std::unique_ptr<PortDevice>> devices_;

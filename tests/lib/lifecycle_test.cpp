@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "lib/hw/driver.h"
+#include "platform/services.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::hw {
+namespace {
+
+// A driver that counts how the library calls it.
+struct DriverCalls {
+    int initialize = 0;
+    int shutdown = 0;
+    int portReads = 0;
+};
+
+class CountingDriver : public Driver {
+  public:
+    CountingDriver(DriverCalls& calls, bool opens) : calls_(calls), opens_(opens) {}
+    bool initializeWinIo() override {
+        ++calls_.initialize;
+        return opens_;
+    }
+    int32_t shutdownWinIo() override {
+        ++calls_.shutdown;
+        return 0x1234;
+    }
+    bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
+        ++calls_.portReads;
+        *value = port + size;
+        return true;
+    }
+    bool setPortVal(uint16_t, uint32_t, uint8_t) override { return true; }
+    bool getPhysByte(uint32_t, uint8_t*) override { return false; }
+    bool getPhysWord(uint32_t, uint16_t*) override { return false; }
+    bool getPhysLong(uint32_t, uint32_t*) override { return false; }
+    bool getPhysBlock(uint32_t, uint8_t*, uint32_t) override { return false; }
+
+  private:
+    DriverCalls& calls_;
+    bool opens_;
+};
+
+class LifecycleTest : public ::testing::Test {
+  protected:
+    void install(bool opens) {
+        UninitializeSysInfoLib();
+        setDriver(std::make_unique<CountingDriver>(calls_, opens));
+    }
+    void TearDown() override {
+        UninitializeSysInfoLib();
+        setDriver(nullptr);
+    }
+    DriverCalls calls_;
+};
+
+TEST_F(LifecycleTest, OpensOnceAndClosesWithTheDriversResult) {
+    install(true);
+    EXPECT_EQ(UninitializeSysInfoLib(), 0) << "closing before opening";
+    EXPECT_EQ(calls_.shutdown, 0);
+
+    EXPECT_EQ(InitializeSysInfoLib(), 1);
+    EXPECT_EQ(InitializeSysInfoLib(), 1) << "a second open while open";
+    EXPECT_EQ(calls_.initialize, 1);
+
+    EXPECT_EQ(UninitializeSysInfoLib(), 0x1234);
+    EXPECT_EQ(UninitializeSysInfoLib(), 0);
+    EXPECT_EQ(calls_.shutdown, 1);
+
+    EXPECT_EQ(InitializeSysInfoLib(), 1) << "it may be opened again";
+    EXPECT_EQ(calls_.initialize, 2);
+}
+
+TEST_F(LifecycleTest, FailedOpenLeavesAccessClosed) {
+    install(false);
+    EXPECT_EQ(InitializeSysInfoLib(), 0);
+    EXPECT_EQ(InitializeSysInfoLib(), 0);
+    EXPECT_EQ(calls_.initialize, 2) << "every open call asks the driver while closed";
+    EXPECT_EQ(GetFirstIDEDevicePos(), nullptr);
+    EXPECT_EQ(GetFirstPCIDevicePos(), nullptr);
+    EXPECT_EQ(GetFirstSuperIOPos(), nullptr);
+    ProcessorInfo processor{};
+    processor.CPUFamily = 0x77;
+    EXPECT_EQ(GetProcessorInfo(&processor), 0);
+    EXPECT_EQ(processor.CPUFamily, 0x77) << "the record is not touched";
+    EXPECT_EQ(UninitializeSysInfoLib(), 0);
+    EXPECT_EQ(calls_.shutdown, 0);
+}
+
+TEST_F(LifecycleTest, PortCallsPassStraightThroughWithoutTheFlag) {
+    install(false);
+    uint32_t value = 0;
+    EXPECT_EQ(GetPortVal(0x2E, &value, 1), 1);
+    EXPECT_EQ(value, 0x2Fu);
+    EXPECT_EQ(calls_.portReads, 1);
+}
+
+TEST(DriverBinding, AnUnbindableDriverMakesTheOpenFail) {
+    UninitializeSysInfoLib();
+    setenv("ZELKORA_WINIO", "/nonexistent/libwinio.so", 1);
+    setDriver(nullptr);
+    EXPECT_EQ(InitializeSysInfoLib(), 0);
+    uint32_t value = 0;
+    EXPECT_EQ(GetPortVal(0x80, &value, 1), 0);
+    unsetenv("ZELKORA_WINIO");
+    setDriver(nullptr);
+}
+
+}  // namespace
+}  // namespace zelkora::hw

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "winio/live/live_host.h"
+
+namespace zelkora::winio::live {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LiveHostTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ =
+            fs::temp_directory_path() /
+            ("zelkora-live-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(root_ / "pci" / "0000:00:1f.3");
+        fs::create_directories(root_ / "dmi");
+        fs::create_directories(root_ / "id");
+        paths_ = {root_ / "pci", root_ / "dmi", root_ / "id"};
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    void writeConfig(const std::string& function, const std::vector<uint8_t>& bytes) {
+        std::ofstream(root_ / "pci" / function / "config", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+
+    fs::path root_;
+    HostPaths paths_;
+};
+
+TEST_F(LiveHostTest, ServesConfigurationSpaceFromSysfsAndFloatsTheRest) {
+    // As an unprivileged reader sees it: only the first 64 bytes.
+    std::vector<uint8_t> config(64, 0);
+    config[0] = 0x86;
+    config[1] = 0x80;
+    config[2] = 0xD3;
+    config[3] = 0x24;
+    writeConfig("0000:00:1f.3", config);
+    LiveHost host(paths_);
+    host.writePort(0xCF8, 0x8000'FB00, 4);  // 00:1f.3
+    EXPECT_EQ(host.readPort(0xCFC, 4), 0x24D3'8086u);
+    EXPECT_EQ(host.readPort(0xCFE, 1), 0xD3u);
+    host.writePort(0xCF8, 0x8000'FB40, 4);
+    EXPECT_EQ(host.readPort(0xCFC, 4), 0xFFFF'FFFFu) << "bytes past what the kernel serves";
+    host.writePort(0xCF8, 0x8000'0000, 4);
+    EXPECT_EQ(host.readPort(0xCFC, 4), 0xFFFF'FFFFu) << "an absent function";
+    EXPECT_EQ(host.readPort(0x1F7, 1), 0xFFu) << "legacy ports float";
+    EXPECT_EQ(host.readPort(0x2F, 1), 0xFFu);
+    uint8_t byte = 0;
+    EXPECT_FALSE(host.readPhysical(0xF0000, {&byte, 1})) << "no firmware table, no BIOS area";
+}
+
+TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
+    // A minimal SMBIOS 3.0 entry point and a table of one type 0 structure and the end marker.
+    std::vector<uint8_t> entry(0x18, 0);
+    std::copy_n("_SM3_", 5, entry.begin());
+    entry[6] = 0x18;
+    entry[7] = 3;
+    entry[8] = 2;
+    const std::vector<uint8_t> table = {0, 0x12, 0, 0,   1, 2,   0, 0xF0, 0,   0x07, 0, 0, 0, 0, 0,
+                                        0, 0,    0, 'V', 0, '1', 0, 0,    127, 4,    1, 0, 0, 0};
+    entry[0x0C] = static_cast<uint8_t>(table.size());
+    std::ofstream(root_ / "dmi" / "smbios_entry_point", std::ios::binary)
+        .write(reinterpret_cast<const char*>(entry.data()),
+               static_cast<std::streamsize>(entry.size()));
+    std::ofstream(root_ / "dmi" / "DMI", std::ios::binary)
+        .write(reinterpret_cast<const char*>(table.data()),
+               static_cast<std::streamsize>(table.size()));
+    std::ofstream(root_ / "id" / "board_name") << "P5Q PRO\n";
+    std::ofstream(root_ / "id" / "bios_version") << "R1.05\n";
+    std::ofstream(root_ / "id" / "bios_date") << "03/12/2009\n";
+
+    LiveHost host(paths_);
+    std::array<uint8_t, 0x1F> anchor{};
+    ASSERT_TRUE(host.readPhysical(0xF0000, anchor));
+    EXPECT_EQ(std::string(anchor.begin(), anchor.begin() + 4), "_SM_");
+    uint8_t sum = 0;
+    for (uint8_t byte : anchor)
+        sum = static_cast<uint8_t>(sum + byte);
+    EXPECT_EQ(sum, 0) << "the entry point's checksum holds";
+    EXPECT_EQ(anchor[0x1C], 2) << "structure count";
+    const uint32_t address =
+        anchor[0x18] | anchor[0x19] << 8 | anchor[0x1A] << 16 | anchor[0x1B] << 24;
+    std::vector<uint8_t> copy(table.size());
+    ASSERT_TRUE(host.readPhysical(address, copy));
+    EXPECT_EQ(copy, table);
+    std::array<uint8_t, 80> text{};
+    ASSERT_TRUE(host.readPhysical(0xFE0C1, text));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(text.data())), "P5Q PRO R1.05 03/12/2009");
+}
+
+}  // namespace
+}  // namespace zelkora::winio::live

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/machine/machine_file.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/core/driver_core.h"
+#include "winio/sim/board_builder.h"
+
+namespace zelkora::winio::sim {
+namespace {
+
+using platform::machine::MachineError;
+using platform::machine::MachineFile;
+
+std::string buildError(const std::string& json) {
+    try {
+        buildBoard(*MachineFile::parse(json, "bad.json", "."));
+    } catch (const MachineError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(SimulatedBoard, ReadsOutsideEveryRegionFail) {
+    testing::SimulatedMachine machine(R"({"bios": {
+        "regions": [{"base": "0xF0000", "size": 65536}, {"base": "0x100000", "bytes": "01 02 03 04"}],
+        "identification": "MB 9000 Pro R1.02 Jan.05.2003"}})");
+    DriverCore driver(std::shared_ptr<Backend>(&machine.board(), [](Backend*) {}));
+    ASSERT_TRUE(driver.initialize());
+    uint8_t byte = 0;
+    uint32_t dword = 0;
+    EXPECT_TRUE(driver.getPhysByte(0xFE0C1, &byte));
+    EXPECT_EQ(byte, 'M');
+    EXPECT_TRUE(driver.getPhysByte(0xFE110, &byte));
+    EXPECT_EQ(byte, 0) << "the text is padded to its 80 bytes";
+    EXPECT_TRUE(driver.getPhysLong(0xFFFFC, &dword)) << "the last dword of the segment";
+    EXPECT_TRUE(driver.getPhysLong(0xFFFFE, &dword)) << "the two regions touch";
+    EXPECT_EQ(dword, 0x0201'0000u);
+    EXPECT_TRUE(driver.getPhysLong(0x100000, &dword));
+    EXPECT_EQ(dword, 0x0403'0201u);
+    EXPECT_FALSE(driver.getPhysLong(0x100002, &dword)) << "runs past the second region";
+    EXPECT_FALSE(driver.getPhysByte(0xEFFFF, &byte));
+    uint8_t block[16];
+    EXPECT_FALSE(driver.getPhysBlock(0xFFFF'FFF8, block, sizeof block))
+        << "wraps the address space";
+}
+
+TEST(SimulatedBoard, NoBiosSectionMeansNoMemory) {
+    testing::SimulatedMachine machine("{}");
+    uint8_t byte = 0;
+    EXPECT_FALSE(machine.board().readPhysical(0xF0000, {&byte, 1}));
+    EXPECT_EQ(machine.board().readPort(0x1F7, 1), 0xFFu) << "unclaimed ports float";
+    EXPECT_EQ(machine.board().readPort(0x1F0, 2), 0xFFFFu);
+}
+
+TEST(MachineFile, ErrorsNameTheFileTheFieldAndTheProblem) {
+    EXPECT_EQ(buildError(R"({"pci": {"functions": [{"address": "00:00.0", "config": "123"}]}})"),
+              "bad.json: pci.functions[0].config: has an odd number of hexadecimal digits");
+    EXPECT_EQ(buildError(R"({"pci": {"functions": [{"vendor": 1}]}})"),
+              "bad.json: pci.functions[0].address: is missing");
+    EXPECT_EQ(buildError(R"({"pci": {"functions": [{"address": "00:20.0"}]}})"),
+              "bad.json: pci.functions[0].address: must be bus:device.function in hexadecimal, "
+              "such as \"00:1f.3\" (got \"00:20.0\")");
+    EXPECT_EQ(
+        buildError(R"({"pci": {"functions": [{"address": "00:00.0", "vendor": "0x12345"}]}})"),
+        "bad.json: pci.functions[0].vendor: is too large (74565, at most 65535)");
+    EXPECT_EQ(buildError(R"({"bios": {"identification": ")" + std::string(81, 'x') + R"("}})"),
+              "bad.json: bios.identification: is longer than the 80 bytes the BIOS holds");
+    EXPECT_EQ(buildError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 16},
+                                                  {"base": "0xF0008", "size": 16}]}})"),
+              "bad.json: bios.regions[1]: overlaps another memory region");
+    EXPECT_EQ(buildError(R"({"pci": [1, 2]})"), "bad.json: pci: must be an object");
+    EXPECT_NE(buildError("{\"pci\": "), "no error");
+    EXPECT_EQ(buildError("[]"), "bad.json: the top level must be a JSON object");
+}
+
+TEST(MachineFile, LoadingFailuresMakeTheDriverRefuseToOpen) {
+    const auto directory = std::filesystem::temp_directory_path() / "zelkora-machine-test";
+    std::filesystem::create_directories(directory);
+    const auto path = directory / "broken.json";
+    std::ofstream(path) << R"({"system": {"language": "zz"}})";
+    setenv("ZELKORA_MACHINE", path.c_str(), 1);
+    DriverCore core;
+    EXPECT_TRUE(core.initialize()) << "the board itself is fine";
+    std::ofstream(path, std::ios::trunc) << R"({"pci": {"functions": [{"address": "zz"}]}})";
+    DriverCore broken;
+    EXPECT_FALSE(broken.initialize());
+    EXPECT_NE(broken.lastError().find("broken.json: pci.functions[0].address"), std::string::npos)
+        << broken.lastError();
+    setenv("ZELKORA_MACHINE", (directory / "missing.json").c_str(), 1);
+    DriverCore missing;
+    EXPECT_FALSE(missing.initialize());
+    EXPECT_NE(missing.lastError().find("missing.json: cannot open"), std::string::npos);
+    unsetenv("ZELKORA_MACHINE");
+    std::filesystem::remove_all(directory);
+}
+
+TEST(MachineFile, TheDemoBoardLoads) {
+    auto demo = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+    EXPECT_TRUE(demo->open());
+    auto& board = demo->board();
+    board.writePort(0xCF8, 0x8000'0000, 4);
+    EXPECT_EQ(board.readPort(0xCFC, 4), 0x2570'8086u);
+}
+
+}  // namespace
+}  // namespace zelkora::winio::sim
