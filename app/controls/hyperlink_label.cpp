@@ -56,3 +56,7 @@ void HyperlinkLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_hyperlink_label.cpp"

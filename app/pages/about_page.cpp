@@ -94,3 +94,7 @@ void AboutPage::fillTelephoneList(Language language) {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_about_page.cpp"

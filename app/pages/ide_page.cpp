@@ -70,3 +70,7 @@ void IdePage::showRecords(std::span<const IDEDeviceInfo> records) {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_ide_page.cpp"

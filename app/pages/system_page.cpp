@@ -115,3 +115,7 @@ void SystemPage::showDateTime() {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_system_page.cpp"

@@ -63,3 +63,7 @@ void BandWidget::paintEvent(QPaintEvent*) {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_band_widget.cpp"

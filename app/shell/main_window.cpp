@@ -290,3 +290,7 @@ void MainWindow::showReminder() {
 }
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_main_window.cpp"

@@ -43,3 +43,7 @@ ReminderDialog::ReminderDialog(Language language, QWidget* parent)
 ReminderDialog::~ReminderDialog() = default;
 
 }  // namespace zelkora::app
+
+// The meta-object code stays in this object, so a program that uses only some
+// of the windows links only those.
+#include "moc_reminder_dialog.cpp"
