@@ -26,8 +26,9 @@ std::optional<InstanceGuard> InstanceGuard::acquire(const std::filesystem::path&
         // Only the user's own copies may see or take the lock.
         ::chmod(directory.c_str(), 0700);
     }
+    // Never follow a link planted where the lock file belongs.
     const auto path = directory / kInstanceName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return InstanceGuard(-1);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
