@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace zelkora::devices {
 
@@ -35,16 +36,24 @@ constexpr std::array<Register, 34> kType1Header = {{
     {4, 0x38, kRW}, {1, 0x3C, kRW}, {1, 0x3D, kRW}, {2, 0x3E, kRO},
 }};
 
+// Fields are set one by one over a zeroed table so that the padding byte of
+// every entry is zero too and equal records compare equal byte for byte.
+void set(PCIRegisterField& field, uint8_t width, uint16_t offset, uint8_t writeMask) {
+    field.Width = width;
+    field.Offset = offset;
+    field.WriteMask = writeMask;
+    field.Flags = 0;
+}
+
 template <std::size_t Count, std::size_t HeaderCount>
 void fill(PCIRegisterField (&fields)[Count], const std::array<Register, HeaderCount>& header) {
     static_assert(Count == HeaderCount + 48);
+    std::memset(fields, 0, sizeof fields);
     std::size_t at = 0;
-    for (const auto& reg : header) {
-        fields[at++] = {reg.width, reg.offset, reg.writeMask, 0};
-    }
-    for (uint16_t offset = 0x40; offset < 0x100; offset += 4) {
-        fields[at++] = {4, offset, kRW, 0};
-    }
+    for (const auto& reg : header)
+        set(fields[at++], reg.width, reg.offset, reg.writeMask);
+    for (uint16_t offset = 0x40; offset < 0x100; offset += 4)
+        set(fields[at++], 4, offset, kRW);
 }
 
 }  // namespace
