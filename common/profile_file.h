@@ -45,10 +45,17 @@ class ProfileFile {
     const std::string& section() const { return section_; }
 
   private:
+    struct StoreRelease {
+        void operator()(ProfileStore* store) const;
+    };
+
+    // The shared lines of the file, taken on first use after each setFile.
+    ProfileStore& store();
+
     std::string path_;
     std::string section_;
     std::string readBuffer_;
-    std::shared_ptr<ProfileStore> store_;
+    std::unique_ptr<ProfileStore, StoreRelease> store_;
 };
 
 // The folder of the running program's executable, with a trailing '/'.

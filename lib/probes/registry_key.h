@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/registry/registry_api.h"
+
 namespace zelkora::probes {
 
 using RegistryRoot = uint32_t;
@@ -50,7 +52,7 @@ class RegistryKey {
   private:
     RegistryRoot root_ = 0;
     std::string homePath_;
-    void* key_ = nullptr;  // the open key of the platform registry, or null
+    platform::registry::KeyHandle key_;  // the open key, or null
     std::string currentPath_;
     uint32_t access_ = 0;
 };

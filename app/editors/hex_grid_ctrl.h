@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include "app/editors/hex_grid_layout.h"
+#include "app/editors/hex_grid_model.h"
+
+namespace zelkora::app {
+
+// A byte buffer shown as rows of two-digit hexadecimal cells that the user overtypes one digit
+// at a time under a block caret. The control never touches hardware: its owner is whoever
+// connects to the three notifications (with Qt::DirectConnection, so that a handler that writes
+// the byte to a device has finished before the control repaints or takes the next input).
+// After a typed character changes a byte the three come in the order position, offset, value;
+// every key press and every click also sends the position on its own.
+class CHexGridCtrl : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit CHexGridCtrl(QWidget* parent = nullptr);
+
+    // Copies the bytes and puts the caret back on byte 0, high nibble, with no selection.
+    void SetData(std::span<const std::uint8_t> bytes);
+    void SetBytesPerRow(int count);
+    void SetColumns(bool showAddress, bool showHex, bool showCharacters, bool wideAddress);
+
+    std::span<const std::uint8_t> data() const { return m_model.bytes(); }
+    int position() const { return m_model.position(); }
+    HexEntryMode entryMode() const { return m_model.entryMode(); }
+    HexSelection selection() const { return m_model.selection(); }
+    // The caret is a steady block (no timer runs for it) shown while the control has the focus
+    // and no selection, and only where it falls inside the control.
+    bool caretVisible() const;
+    QRect caretRect() const;
+    // The laid-out geometry, computed from the font and the current size.
+    const HexGridLayout& layout() const;
+    QSize sizeHint() const override;
+
+  signals:
+    void HexNotifyPosition(int position);
+    void HexNotifyOffset(int offset);
+    void HexNotifyValue(int value);
+
+  protected:
+    bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    void markLayoutDirty() { m_layoutDirty = true; }
+    void placeCaret();
+    void typeCharacter(char32_t code);
+    QImage renderGrid() const;
+
+    HexGridModel m_model;
+    HexGridColumns m_columns;
+    QFont m_font;
+    mutable HexGridLayout m_layout;
+    mutable bool m_layoutDirty = true;
+    QPoint m_caretCell;
+};
+
+}  // namespace zelkora::app

@@ -1,0 +1,160 @@
+#include "app/editors/hex_grid_painter.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace zelkora::app {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+struct CellColours {
+    QColor text;
+    QColor background;
+};
+
+// Bytes before a selection keep the surface's own black on white; bytes after it take the
+// palette's text colours, as edit fields show them.
+class SelectionColours {
+  public:
+    SelectionColours(const HexSelection& selection, bool applies, const QPalette& palette)
+        : m_selection(selection),
+          m_applies(applies && selection.exists()),
+          m_selected{palette.color(QPalette::Active, QPalette::HighlightedText),
+                     palette.color(QPalette::Active, QPalette::Highlight)},
+          m_after{palette.color(QPalette::Active, QPalette::Text),
+                  palette.color(QPalette::Active, QPalette::Base)} {}
+
+    CellColours forByte(int index) const {
+        if (!m_applies || index < m_selection.lower()) return plain();
+        return index < m_selection.upper() ? m_selected : m_after;
+    }
+
+    static CellColours plain() { return {Qt::black, Qt::white}; }
+
+  private:
+    HexSelection m_selection;
+    bool m_applies;
+    CellColours m_selected;
+    CellColours m_after;
+};
+
+// Text is opaque: each cell fills its own background, so hex cells cover the address column
+// that lies under them. Characters go one per fixed column so they line up with hit testing.
+class CellWriter {
+  public:
+    CellWriter(QPainter& painter, const HexGridLayout& layout, int ascent)
+        : m_painter(painter), m_layout(layout), m_ascent(ascent) {}
+
+    void write(int x, int y, int columns, QStringView text, const CellColours& colours) {
+        m_painter.fillRect(x, y, columns * m_layout.charWidth, m_layout.lineHeight,
+                           colours.background);
+        m_painter.setPen(colours.text);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char(' ')) continue;
+            m_painter.drawText(QPoint(x + static_cast<int>(i) * m_layout.charWidth, y + m_ascent),
+                               QString(text[i]));
+        }
+    }
+
+  private:
+    QPainter& m_painter;
+    const HexGridLayout& m_layout;
+    int m_ascent;
+};
+
+QString hexByte(std::uint8_t value) {
+    const QChar digits[] = {QLatin1Char(kHexDigits[value >> 4]),
+                            QLatin1Char(kHexDigits[value & 0x0F])};
+    return QString(digits, 2);
+}
+
+QString address(int offset, int digits) {
+    QString text(digits, QLatin1Char('0'));
+    for (int i = digits - 1; i >= 0 && offset != 0; --i, offset >>= 4) {
+        text[i] = QLatin1Char(kHexDigits[offset & 0x0F]);
+    }
+    return text;
+}
+
+QChar shownCharacter(std::uint8_t value) {
+    return (value >= 0x20 && value <= 0x7E) ? QLatin1Char(static_cast<char>(value))
+                                            : QLatin1Char('.');
+}
+
+}  // namespace
+
+QFont hexGridFont() {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(12);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(12);
+    }
+    return font;
+}
+
+QImage paintHexGrid(const HexGridScene& scene) {
+    QImage image(scene.size * scene.devicePixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scene.devicePixelRatio);
+    image.fill(Qt::white);
+    const HexGridModel& model = scene.model;
+    if (!model.hasData()) return image;
+
+    QPainter painter(&image);
+    painter.setFont(scene.font);
+    const HexGridLayout& layout = scene.layout;
+    CellWriter cells(painter, layout, QFontMetrics(scene.font).ascent());
+    const SelectionColours hexColours(model.selection(), isHexMode(model.entryMode()),
+                                      scene.palette);
+    const SelectionColours charColours(model.selection(),
+                                       model.entryMode() == HexEntryMode::Character, scene.palette);
+    const int bytesPerRow = model.bytesPerRow();
+    const int digits = addressDigits(scene.columns);
+    const auto bytes = model.bytes();
+
+    for (int row = 0; row < paintedRows(layout, scene.size.height()); ++row) {
+        const int y = row * layout.lineHeight;
+        const int rowStart = model.topIndex() + row * bytesPerRow;
+        if (scene.columns.showAddress) {
+            cells.write(layout.addressOffset, y, digits, address(rowStart, digits),
+                        SelectionColours::plain());
+        }
+        for (int column = 0; column < bytesPerRow; ++column) {
+            const int index = rowStart + column;
+            const bool inData = index < model.length();
+            if (scene.columns.showHex) {
+                const int x = layout.hexOffset + 3 * column * layout.charWidth;
+                if (inData) {
+                    cells.write(x, y, 3, hexByte(bytes[static_cast<std::size_t>(index)]),
+                                hexColours.forByte(index));
+                } else {
+                    cells.write(x, y, 3, u"", SelectionColours::plain());
+                }
+            }
+            if (scene.columns.showCharacters) {
+                const int x = layout.charOffset + column * layout.charWidth;
+                if (inData) {
+                    cells.write(x, y, 1,
+                                QString(shownCharacter(bytes[static_cast<std::size_t>(index)])),
+                                charColours.forByte(index));
+                } else {
+                    cells.write(x, y, 1, u"", SelectionColours::plain());
+                }
+            }
+        }
+    }
+
+    if (scene.caret) {
+        // A solid caret inverts what lies under it.
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.fillRect(*scene.caret, Qt::white);
+    }
+    return image;
+}
+
+}  // namespace zelkora::app

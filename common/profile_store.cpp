@@ -1,0 +1,301 @@
+#include "common/profile_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "common/profile_line.h"
+
+namespace zelkora::common {
+
+namespace {
+
+// Callers hand over C-style texts: a NUL ends them. A line break inside a
+// name or value would split the line and plant keys or sections that the
+// caller never wrote, so breaks become blanks.
+std::string sanitized(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::string result(text);
+    std::replace_if(
+        result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return result;
+}
+
+std::string normalizedName(std::string_view name) {
+    return std::string(trimProfileBlanks(sanitized(name)));
+}
+
+// A key that would not read back as a key of its section.
+bool isUnwritableKey(std::string_view key) {
+    return key.find('=') != std::string_view::npos ||
+           (!key.empty() && (key.front() == '[' || key.front() == ';'));
+}
+
+std::string canonicalPath(std::string_view path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+    if (error) return std::string(path);
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal().string() : canonical.string();
+}
+
+enum class ReadOutcome { Read, Missing, Refused };
+
+// Reads a regular file of bounded size. Opening does not block, so a FIFO
+// or a device under the name never hangs the caller.
+ReadOutcome readWholeFile(const std::string& path, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Refused;
+    struct stat info {};
+    ReadOutcome outcome = ReadOutcome::Refused;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::size_t>(info.st_size) <= ProfileStore::kMaxFileBytes) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        outcome = ReadOutcome::Read;
+        while (done < text.size()) {
+            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                outcome = ReadOutcome::Refused;
+                break;
+            }
+            if (got == 0) break;  // the file shrank meanwhile
+            done += static_cast<std::size_t>(got);
+        }
+        text.resize(done);
+    }
+    ::close(fd);
+    return outcome;
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+}  // namespace
+
+// The stores in use, by canonical path. A store lives while at least one
+// ProfileFile uses it; the last release saves it under the table's lock, so
+// an object that opens the file right after sees the saved bytes.
+class ProfileStoreRegistry {
+  public:
+    static ProfileStoreRegistry& instance() {
+        static ProfileStoreRegistry registry;
+        return registry;
+    }
+
+    ProfileStore* acquire(std::string_view path) {
+        std::string key = canonicalPath(path);
+        const std::lock_guard lock(mutex_);
+        auto [slot, inserted] = stores_.try_emplace(key);
+        if (inserted) slot->second = std::make_unique<ProfileStore>(key);
+        ++slot->second->users_;
+        return slot->second.get();
+    }
+
+    void release(ProfileStore* store) {
+        const std::lock_guard lock(mutex_);
+        if (--store->users_ > 0) return;
+        const std::string path = store->path();
+        store->save();
+        stores_.erase(path);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<std::string, std::unique_ptr<ProfileStore>, std::less<>> stores_;
+};
+
+ProfileStore* ProfileStore::acquire(std::string_view path) {
+    return ProfileStoreRegistry::instance().acquire(path);
+}
+
+void ProfileStore::release(ProfileStore* store) {
+    ProfileStoreRegistry::instance().release(store);
+}
+
+void ProfileStore::prepare() {
+    ProfileStoreRegistry::instance();
+}
+
+ProfileStore::ProfileStore(std::string path) : path_(std::move(path)) {}
+
+void ProfileStore::loadOnce() {
+    if (loaded_) return;
+    loaded_ = true;
+    std::string text;
+    const ReadOutcome outcome = readWholeFile(path_, text);
+    // A file that exists but cannot be read is never replaced by our keys.
+    readOnly_ = outcome == ReadOutcome::Refused;
+    parse(outcome == ReadOutcome::Read ? std::string_view(text) : std::string_view());
+}
+
+void ProfileStore::parse(std::string_view text) {
+    sections_.assign(1, Section{});
+    sectionIndex_.clear();
+    const std::size_t firstBreak = text.find('\n');
+    crlf_ = firstBreak != std::string_view::npos && firstBreak > 0 && text[firstBreak - 1] == '\r';
+
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    bool firstLine = true;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view raw = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+
+        std::string_view content = raw;
+        if (firstLine && content.starts_with(kByteOrderMark)) {
+            content.remove_prefix(kByteOrderMark.size());
+        }
+        firstLine = false;
+        const ProfileLine line = parseProfileLine(content);
+        if (line.kind == ProfileLineKind::Section) {
+            Section section;
+            section.hasHeader = true;
+            section.contentEnd = 1;
+            sectionIndex_.try_emplace(foldProfileName(line.name), sections_.size());
+            sections_.push_back(std::move(section));
+        }
+        Section& current = sections_.back();
+        if (line.kind != ProfileLineKind::Section) {
+            if (line.kind == ProfileLineKind::Entry && current.hasHeader) {
+                current.keys.try_emplace(foldProfileName(line.name), current.lines.size());
+            }
+            if (line.kind == ProfileLineKind::Entry || line.kind == ProfileLineKind::Junk) {
+                current.contentEnd = current.lines.size() + 1;
+            }
+        }
+        current.lines.emplace_back(raw);
+    }
+}
+
+std::string ProfileStore::lineText(std::string text) const {
+    if (crlf_) text += '\r';
+    return text;
+}
+
+std::optional<std::string> ProfileStore::read(std::string_view section, std::string_view key,
+                                              std::size_t limit) {
+    const std::lock_guard lock(mutex_);
+    loadOnce();
+    const auto found = sectionIndex_.find(foldProfileName(normalizedName(section)));
+    if (found == sectionIndex_.end()) return std::nullopt;
+    const Section& owner = sections_[found->second];
+    const auto entry = owner.keys.find(foldProfileName(normalizedName(key)));
+    if (entry == owner.keys.end()) return std::nullopt;
+    const std::string_view value =
+        unquoteProfileValue(parseProfileLine(owner.lines[entry->second]).value);
+    return std::string(value.substr(0, limit));
+}
+
+void ProfileStore::write(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string sectionName = normalizedName(section);
+    const std::string keyName = normalizedName(key);
+    if (isUnwritableKey(keyName)) return;
+    std::string valueText = sanitized(value);
+    // Blanks before a value never read back; drop them as the line is made.
+    valueText.erase(valueText.begin(),
+                    std::find_if_not(valueText.begin(), valueText.end(), isProfileBlank));
+
+    const std::lock_guard lock(mutex_);
+    loadOnce();
+    if (readOnly_) return;
+
+    const std::string foldedSection = foldProfileName(sectionName);
+    auto found = sectionIndex_.find(foldedSection);
+    if (found == sectionIndex_.end()) {
+        // Sections of a new file follow in the order they were written, one
+        // blank line between them.
+        Section& last = sections_.back();
+        if (!last.lines.empty() &&
+            parseProfileLine(last.lines.back()).kind != ProfileLineKind::Blank) {
+            last.lines.push_back(lineText({}));
+        }
+        Section added;
+        added.hasHeader = true;
+        added.lines.push_back(lineText("[" + sectionName + "]"));
+        added.contentEnd = 1;
+        found = sectionIndex_.emplace(foldedSection, sections_.size()).first;
+        sections_.push_back(std::move(added));
+    }
+
+    Section& owner = sections_[found->second];
+    const std::string foldedKey = foldProfileName(keyName);
+    if (const auto entry = owner.keys.find(foldedKey); entry != owner.keys.end()) {
+        // The key keeps its spelling in the file; only the value changes.
+        std::string& existing = owner.lines[entry->second];
+        std::string line = lineText(std::string(parseProfileLine(existing).name) + "=" + valueText);
+        if (existing == line) return;
+        existing = std::move(line);
+    } else {
+        // Only blank lines and comments lie past contentEnd, so no indexed
+        // line moves.
+        const auto at = owner.lines.begin() + static_cast<std::ptrdiff_t>(owner.contentEnd);
+        owner.lines.insert(at, lineText(keyName + "=" + valueText));
+        owner.keys.emplace(foldedKey, owner.contentEnd);
+        ++owner.contentEnd;
+    }
+    dirty_ = true;
+}
+
+void ProfileStore::save() {
+    const std::lock_guard lock(mutex_);
+    if (!dirty_ || readOnly_) return;
+    dirty_ = false;
+    std::size_t size = 0;
+    for (const Section& section : sections_) {
+        for (const std::string& line : section.lines)
+            size += line.size() + 1;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const Section& section : sections_) {
+        for (const std::string& line : section.lines) {
+            text += line;
+            text += '\n';
+        }
+    }
+    writeFileAtomically(text);
+}
+
+bool ProfileStore::writeFileAtomically(std::string_view text) const {
+    // A file that we may not write stays as it is, as with a read-only file
+    // on any system; replacing it by rename would get round its protection.
+    struct stat existing {};
+    const bool exists = ::stat(path_.c_str(), &existing) == 0;
+    if (exists && ::access(path_.c_str(), W_OK) != 0) return false;
+
+    static std::atomic<unsigned> counter{0};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = path_ + "." + std::to_string(::getpid()) + "." +
+                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    bool written = writeAll(fd, text);
+    if (written && exists) written = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    if (written) written = ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written) written = ::rename(temporary.c_str(), path_.c_str()) == 0;
+    if (!written) ::unlink(temporary.c_str());
+    return written;
+}
+
+}  // namespace zelkora::common

@@ -1,0 +1,214 @@
+#include "common/profile_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelkora::common::ProfileFile;
+using zelkora::common::programDirectory;
+using namespace std::string_literals;
+
+class ProfileFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "profile-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+
+    static std::string bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void put(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::size_t entriesInDir() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ProfileFileTest, NewFileHoldsSectionsInWriteOrderAndKeysAtTheEndOfTheirSection) {
+    {
+        ProfileFile profile(true);
+        profile.setFile(file("report.ini"));
+        profile.writeString("First", "1", "Alpha");
+        profile.writeString("Second", "2", "Beta");
+        profile.writeString("Third", "3", "alpha");
+        profile.writeInteger("All", static_cast<int32_t>(0xFFFFFFFFu), "Beta");
+        profile.writeReal("Half", 0.5f);
+        profile.writeReal("Hundred", 100.0f);
+        profile.writeReal("Tenth", 0.1f);
+        profile.writeReal("Million", 1e6f);
+        EXPECT_FALSE(fs::exists(file("report.ini"))) << "saved once, when let go";
+    }
+    EXPECT_EQ(bytes(file("report.ini")),
+              "[Alpha]\nFirst=1\nThird=3\n\n[Beta]\nSecond=2\nAll=-1\nHalf=0.5\n"
+              "Hundred=100\nTenth=0.1\nMillion=1e+06\n");
+    EXPECT_EQ(entriesInDir(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(ProfileFileTest, ExistingFileKeepsItsLinesAndLineEndsAndReplacesKeysInPlace) {
+    put(file("old.ini"),
+        "orphan=0\r\n; note\r\n[Main]\r\n  Name = Old \r\njunk line\r\n[unclosed\r\n\r\n"
+        "; about other\r\n  [ Other ]  \r\nk=v\r\n");
+    {
+        ProfileFile profile(true);
+        profile.setFile(file("old.ini"));
+        EXPECT_EQ(profile.getString("orphan", "none", "Main"), "none");
+        EXPECT_EQ(profile.getString("junk line", "none"), "none");
+        EXPECT_EQ(profile.getString("K", "none", "other"), "v");
+        profile.writeString("NAME", "New", "main");
+        profile.writeString("Added", "1", "MAIN");
+        profile.writeString("t", "x", "Third");
+    }
+    EXPECT_EQ(
+        bytes(file("old.ini")),
+        "orphan=0\r\n; note\r\n[Main]\r\nName=New\r\njunk line\r\n[unclosed\r\nAdded=1\r\n\r\n"
+        "; about other\r\n  [ Other ]  \r\nk=v\r\n\r\n[Third]\r\nt=x\r\n");
+}
+
+TEST_F(ProfileFileTest, ReadsTrimUnquoteCutAndTakeTheFirstMatch) {
+    put(file("r.ini"), "[S]\na =  \"quoted\"  \nempty=\nA=second\nlong=" + std::string(300, 'x') +
+                           "\nnul=a\0b\n[s]\nb=other\n"s);
+    ProfileFile profile(true);
+    profile.setFile(file("r.ini"));
+    EXPECT_EQ(profile.getString("A", "d", "s"), "quoted");
+    EXPECT_EQ(profile.getString("empty", "d"), "");
+    EXPECT_EQ(profile.getString("b", "d"), "d") << "only the first section of a name counts";
+    EXPECT_EQ(profile.getString("long"), std::string(255, 'x'));
+    EXPECT_EQ(profile.getString("missing", std::string(300, 'y')), std::string(255, 'y'));
+    EXPECT_EQ(profile.getString("nul"), "a\0b"s);
+    EXPECT_EQ(profile.getString("missing", "d", "Nowhere"), "d");
+}
+
+TEST_F(ProfileFileTest, IntegersReadTheLeadingDecimalNumber) {
+    put(file("n.ini"),
+        "[N]\nmixed=12abc\nletters=abc\nsigned=  -42\nbig=99999999999\n"
+        "small=-99999999999\n");
+    ProfileFile profile(true);
+    profile.setFile(file("n.ini"));
+    EXPECT_EQ(profile.getInteger("missing", 7, "N"), 7);
+    EXPECT_EQ(profile.getInteger("mixed", 7), 12);
+    EXPECT_EQ(profile.getInteger("letters", 7), 0);
+    EXPECT_EQ(profile.getInteger("signed", 7), -42);
+    EXPECT_EQ(profile.getInteger("big", 7), INT_MAX);
+    EXPECT_EQ(profile.getInteger("small", 7), INT_MIN);
+}
+
+TEST_F(ProfileFileTest, NamedSectionStaysCurrent) {
+    ProfileFile profile(true);
+    profile.setFile(file("s.ini"));
+    profile.getString("Key", "", "Sticky");
+    profile.writeString("Key", "value");
+    EXPECT_EQ(profile.section(), "Sticky");
+    profile.setSection("Other");
+    EXPECT_EQ(profile.getString("Key", "none"), "none");
+    EXPECT_EQ(profile.getString("Key", "none", "STICKY"), "value");
+}
+
+TEST_F(ProfileFileTest, WritesAreSharedAtOnceAndSavedWhenTheLastObjectLetsGo) {
+    const std::string path = file("shared.ini");
+    auto writer = std::make_unique<ProfileFile>(true);
+    writer->setFile(path);
+    writer->writeString("Key", "one", "S");
+    {
+        ProfileFile reader(true);
+        reader.setFile(file("./sub/../shared.ini"));
+        EXPECT_EQ(reader.getString("key", "", "s"), "one");
+        reader.writeString("Key", "two");
+        EXPECT_EQ(writer->getString("Key"), "two");
+    }
+    EXPECT_FALSE(fs::exists(path)) << "the writer still holds the file";
+    writer->setFile(file("elsewhere.ini"));
+    EXPECT_EQ(bytes(path), "[S]\nKey=two\n") << "changing file saves the old one";
+    writer.reset();
+
+    put(path, "[S]\nKey=edited\n");
+    ProfileFile later(true);
+    later.setFile(path);
+    EXPECT_EQ(later.getString("Key", "", "S"), "edited") << "a file nobody holds is read afresh";
+}
+
+TEST_F(ProfileFileTest, BrokenNamesAndValuesNeverSplitTheFile) {
+    {
+        ProfileFile profile(true);
+        profile.setFile(file("b.ini"));
+        profile.writeString("Key", "a\nb\r[c]=d", "Sec\ntion");
+        profile.writeString("k=v", "lost");
+        profile.writeString("[k]", "lost");
+        profile.writeString(std::string_view("cut\0off", 7), "  text");
+    }
+    EXPECT_EQ(bytes(file("b.ini")), "[Sec tion]\nKey=a b [c]=d\ncut=text\n");
+}
+
+TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
+    put(file("locked.ini"), "[S]\nk=old\n");
+    ::chmod(file("locked.ini").c_str(), 0444);
+    fs::create_directory(file("folder.ini"));
+    put(file("kept.ini"), "[S]\n");
+    put(file("huge.ini"), "[S]\nk=old\n");
+    fs::resize_file(file("huge.ini"), (64u << 20) + 1);
+    ::chmod(file("kept.ini").c_str(), 0640);
+    {
+        ProfileFile locked(true), folder(true), missingDir(true), kept(true), huge(true);
+        locked.setFile(file("locked.ini"));
+        folder.setFile(file("folder.ini"));
+        missingDir.setFile(file("no/such/dir.ini"));
+        kept.setFile(file("kept.ini"));
+        huge.setFile(file("huge.ini"));
+        for (ProfileFile* profile : {&locked, &folder, &missingDir, &kept, &huge}) {
+            profile->writeString("k", "new", "S");
+        }
+        EXPECT_EQ(folder.getString("k", "default"), "default");
+        EXPECT_EQ(huge.getString("k", "default"), "default");
+    }
+    if (::geteuid() != 0) {
+        EXPECT_EQ(bytes(file("locked.ini")), "[S]\nk=old\n");
+    }
+    EXPECT_TRUE(fs::is_directory(file("folder.ini")));
+    struct stat info {};
+    ASSERT_EQ(::stat(file("kept.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(fs::file_size(file("huge.ini")), (64u << 20) + 1);
+    EXPECT_EQ(entriesInDir(), 4u) << "no temporary file is left behind";
+}
+
+TEST_F(ProfileFileTest, PathsFollowTheProgramOrTheWorkingDirectory) {
+    const std::string exe = fs::read_symlink("/proc/self/exe").string();
+    const std::string home = exe.substr(0, exe.rfind('/') + 1);
+    const std::string base = exe.substr(exe.rfind('/') + 1);
+    EXPECT_EQ(programDirectory(), home);
+
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_);
+    ProfileFile beside(true), here(false);
+    fs::current_path(before);
+    EXPECT_EQ(beside.path(), home + base + ".ini");
+    EXPECT_EQ(here.path(), fs::canonical(dir_).string() + "/" + base + ".ini");
+    EXPECT_EQ(here.section(), base);
+
+    here.setFile("/abs/x.ini");
+    EXPECT_EQ(here.path(), "/abs/x.ini");
+    here.setFile("SuperIOInfo.dat");
+    EXPECT_EQ(here.path(), home + "SuperIOInfo.dat");
+}
+
+}  // namespace

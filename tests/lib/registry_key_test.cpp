@@ -1,0 +1,180 @@
+#include "lib/probes/registry_key.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/registry/registry_api.h"
+#include "tests/support/simulated_machine.h"
+
+namespace zelkora::probes {
+namespace {
+
+namespace reg = platform::registry;
+
+// Children in enumeration order: alpha before Beta (case does not count);
+// Target lies two levels down under alpha and directly under Beta.
+constexpr char kHive[] = R"(Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\Root]
+"Top"="root value"
+
+[HKEY_LOCAL_MACHINE\Root\Beta\Target]
+"DeviceDesc"="beta target"
+
+[HKEY_LOCAL_MACHINE\Root\alpha\Inner\Target]
+
+[HKEY_LOCAL_MACHINE\Root\alpha\Inner\Leaf]
+"DeviceDesc"="inner leaf"
+"Count"=dword:00000007
+"Path"=hex(2):25,00,41,00,00,00
+"NoNul"=hex(1):4f,00,4b,00
+"Embedded"=hex(1):41,00,00,00,42,00,00,00
+)";
+
+class RegistryKeyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto directory = std::filesystem::path(::testing::TempDir()) / "registry_key_test";
+        std::filesystem::create_directories(directory);
+        std::ofstream(directory / "hive.reg") << kHive;
+        machine_ =
+            std::make_unique<testing::SimulatedMachine>(R"({"registry": ["hive.reg"]})", directory);
+    }
+
+    std::unique_ptr<testing::SimulatedMachine> machine_;
+};
+
+TEST_F(RegistryKeyTest, FindSubKeyTakesTheFirstMatchInEnumerationOrder) {
+    RegistryKey key(kHKeyLocalMachine, "Root", kRegistryRead);
+    std::string path;
+    ASSERT_TRUE(key.FindSubKey("TARGET", path));
+    EXPECT_EQ(path, "\\alpha\\Inner") << "depth first: alpha's subtree before Beta";
+    EXPECT_EQ(key.currentPath(), "Root") << "the walk comes back to where it started";
+
+    std::string here = "kept";
+    EXPECT_TRUE(key.FindSubKey("Beta", here));
+    EXPECT_EQ(here, "kept") << "a direct subkey leaves the path as it was";
+
+    EXPECT_FALSE(key.FindSubKey("Nowhere", path));
+    EXPECT_EQ(key.currentPath(), "Root");
+}
+
+TEST_F(RegistryKeyTest, FindKeyWithValueLeadsToTheHoldingKey) {
+    RegistryKey key(kHKeyLocalMachine, "Root", kRegistryRead);
+    std::string path;
+    ASSERT_TRUE(key.FindKeyWithValue("devicedesc", path));
+    EXPECT_EQ(path, "\\alpha\\Inner\\Leaf");
+    key.Reopen(kHKeyLocalMachine, "Root" + path);
+    std::string text;
+    key.QueryString("DeviceDesc", text);
+    EXPECT_EQ(text, "inner leaf");
+
+    std::string own;
+    key.Reopen(kHKeyLocalMachine, "Root");
+    EXPECT_TRUE(key.FindKeyWithValue("Top", own));
+    EXPECT_EQ(own, "") << "the open key itself holds the value";
+}
+
+TEST_F(RegistryKeyTest, LeafWithoutTheSubKeyEndsAtOnce) {
+    RegistryKey key(kHKeyLocalMachine, "Root\\alpha\\Inner\\Leaf", kRegistryRead);
+    ASSERT_TRUE(key.isOpen());
+    EXPECT_FALSE(key.HasAnySubKey());
+    std::string path = "unchanged";
+    EXPECT_FALSE(key.FindSubKey("Target", path));
+    EXPECT_FALSE(key.FindKeyWithValue("Missing", path));
+    EXPECT_EQ(path, "unchanged");
+}
+
+TEST_F(RegistryKeyTest, EnumSubKeyCountsIndexUpAndEndsWithZero) {
+    RegistryKey key(kHKeyLocalMachine, "Root", kRegistryRead);
+    int index = 1;
+    EXPECT_EQ(key.EnumSubKey(index), "alpha");
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(key.EnumSubKey(index), "Beta");
+    EXPECT_EQ(index, 0) << "no subkey number 2";
+}
+
+TEST_F(RegistryKeyTest, AscendStopsAtTheHomePath) {
+    RegistryKey key(kHKeyLocalMachine, "Root\\alpha", kRegistryRead);
+    key.Ascend();
+    EXPECT_EQ(key.currentPath(), "Root\\alpha");
+    EXPECT_TRUE(key.isOpen());
+
+    key.Descend("Inner");
+    key.Descend("Leaf");
+    EXPECT_EQ(key.currentPath(), "Root\\alpha\\Inner\\Leaf");
+    EXPECT_EQ(key.homePath(), "Root\\alpha");
+    EXPECT_TRUE(key.HasValue("Count"));
+    key.Ascend();
+    key.Ascend();
+    key.Ascend();
+    EXPECT_EQ(key.currentPath(), "Root\\alpha");
+    EXPECT_TRUE(key.HasSubKey("inner"));
+}
+
+TEST_F(RegistryKeyTest, QueryStringReadsOnlyPlainStrings) {
+    RegistryKey key(kHKeyLocalMachine, "Root\\alpha\\Inner\\Leaf", kRegistryRead);
+    std::string text = "before";
+    key.QueryString("Count", text);
+    EXPECT_EQ(text, "before") << "REG_DWORD";
+    key.QueryString("Path", text);
+    EXPECT_EQ(text, "before") << "REG_EXPAND_SZ";
+    key.QueryString("Missing", text);
+    EXPECT_EQ(text, "before");
+    key.QueryString("NoNul", text);
+    EXPECT_EQ(text, "OK") << "data without a terminating NUL ends with the data";
+    key.QueryString("Embedded", text);
+    EXPECT_EQ(text, "A") << "the text ends at the first NUL";
+}
+
+TEST_F(RegistryKeyTest, MissingKeyIsCreatedOnlyWithWriteAccess) {
+    RegistryKey reader(kHKeyLocalMachine, "Root\\New", kRegistryRead);
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(reader.root(), 0u);
+    EXPECT_EQ(reader.homePath(), "");
+    EXPECT_EQ(reader.currentPath(), "");
+    RegistryKey root(kHKeyLocalMachine, "Root", kRegistryRead);
+    int index = 1;
+    root.EnumSubKey(index);
+    EXPECT_EQ(index, 2);
+    root.EnumSubKey(index);
+    EXPECT_EQ(index, 0) << "still only alpha and Beta";
+
+    RegistryKey writer(kHKeyLocalMachine, "Root\\New", kRegistryRead | kRegistryWrite);
+    EXPECT_TRUE(writer.isOpen());
+    reader.Open(kHKeyLocalMachine, "Root\\New", kRegistryRead);
+    EXPECT_TRUE(reader.isOpen());
+}
+
+TEST_F(RegistryKeyTest, EmptyObjectFindsNothing) {
+    RegistryKey key(kHKeyLocalMachine, "Nowhere", kRegistryRead);
+    std::string path;
+    EXPECT_FALSE(key.HasAnySubKey());
+    EXPECT_FALSE(key.HasSubKey("Root"));
+    EXPECT_FALSE(key.FindSubKey("Target", path));
+    EXPECT_FALSE(key.FindKeyWithValue("DeviceDesc", path));
+    key.Reopen(kHKeyLocalMachine, "Root");
+    EXPECT_FALSE(key.FindKeyWithValue("DeviceDesc", path)) << "reopened without any access";
+
+    RegistryKey unknownRoot(0x8000'0042, "", kRegistryRead);
+    EXPECT_FALSE(unknownRoot.isOpen());
+}
+
+TEST(RegistryKeyDemo, FindsTheHostBridgeAsTheDeviceProbesDo) {
+    auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+    const std::string id = "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02";
+    for (const std::string base : {"SYSTEM\\ControlSet001\\Enum", ""}) {
+        RegistryKey key(kHKeyLocalMachine, base, kRegistryRead);
+        std::string path;
+        ASSERT_TRUE(key.FindSubKey(id, path)) << "base \"" << base << "\"";
+        EXPECT_EQ(path, base.empty() ? "\\SYSTEM\\ControlSet001\\Enum\\PCI" : "\\PCI");
+        key.Reopen(kHKeyLocalMachine, base + path + "\\" + id);
+        std::string instance;
+        ASSERT_TRUE(key.FindKeyWithValue("DeviceDesc", instance));
+        EXPECT_EQ(instance, "\\3&61aaa01&0&00");
+    }
+}
+
+}  // namespace
+}  // namespace zelkora::probes
