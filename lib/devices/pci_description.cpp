@@ -1,6 +1,7 @@
 // PCI device descriptions from the device registry.
 #include "lib/devices/pci_description.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -52,6 +53,20 @@ std::string readDescription(std::string_view path) {
     return description;
 }
 
+// The description held by the first key at or below the device key, in
+// enumeration order, that has a DeviceDesc value.
+bool describeFromDeviceKey(const std::string& deviceKey, char (&text)[50]) {
+    probes::RegistryKey key(probes::kHKeyLocalMachine, deviceKey, probes::kRegistryRead);
+    std::string instance;
+    if (!key.FindKeyWithValue(kDescriptionValue, instance)) {
+        key.Close();
+        return false;
+    }
+    key.Close();
+    common::copyText(text, readDescription(deviceKey + instance));
+    return true;
+}
+
 }  // namespace
 
 bool LookUpPCIDescription(uint16_t vendorId, uint16_t deviceId, uint32_t subsystem,
@@ -72,19 +87,8 @@ bool LookUpPCIDescription(uint16_t vendorId, uint16_t deviceId, uint32_t subsyst
         key.Close();
         return false;
     }
-    const std::string deviceKey = joinPath(base, holder + "\\" + identifier);
-    key.Reopen(probes::kHKeyLocalMachine, deviceKey);
-    std::string instance;
-    if (!key.FindKeyWithValue(kDescriptionValue, instance)) {
-        key.Close();
-        return false;
-    }
-    key.Reopen(probes::kHKeyLocalMachine, deviceKey + instance);
-    std::string description;
-    key.QueryString(kDescriptionValue, description);
-    common::copyText(text, description);
     key.Close();
-    return true;
+    return describeFromDeviceKey(joinPath(base, holder + "\\" + identifier), text);
 }
 
 bool DirectPciDescriptions::describe(uint16_t vendorId, uint16_t deviceId, uint32_t subsystem,
@@ -126,6 +130,12 @@ class IndexedPciDescriptions::Index {
             foldName(hardwareIdentifier(vendorId, deviceId, subsystem, revision)));
         if (found == firstHolder_.end()) return false;
         const uint32_t deviceKey = found->second.keyRank;
+        if (deviceKey == kNotVisited) {
+            // Below a key the walks do not enter; search it directly.
+            const std::string path = paths_[found->second.holderRank] + "\\" +
+                                     hardwareIdentifier(vendorId, deviceId, subsystem, revision);
+            return describeFromDeviceKey(joinPath(base_, path), text);
+        }
         const uint32_t holder = nextWithDescription_[deviceKey];
         if (holder >= subtreeEnd_[deviceKey]) return false;
         common::copyText(text, readDescription(joinPath(base_, paths_[holder])));
@@ -154,8 +164,13 @@ class IndexedPciDescriptions::Index {
             } while (index != 0);
         }
         for (const auto& child : children) {
-            firstHolder_.try_emplace(foldName(child), FirstHolder{rank, kNotVisited});
+            if (!child.empty()) {
+                firstHolder_.try_emplace(foldName(child), FirstHolder{rank, kNotVisited});
+            }
         }
+        // The searches give up on a key at a subkey name they cannot read.
+        const auto unreadable = std::find(children.begin(), children.end(), std::string());
+        children.erase(unreadable, children.end());
         for (const auto& child : children) {
             const auto childRank = static_cast<uint32_t>(paths_.size());
             key.Descend(child);
