@@ -1,4 +1,6 @@
 // The IDE enumeration's first/next pair.
+#include "lib/devices/ide_devices.h"
+#include "lib/hw/driver.h"
 #include "lib/hw/library_state.h"
 #include "zelkora/sysinfo.h"
 
@@ -8,8 +10,12 @@ extern "C" {
 
 DevicePos GetFirstIDEDevicePos(void) {
     if (!state().hardwareReady) return nullptr;
-    state().ideDevices.clear();
-    return state().ideDevices.first();
+    auto& list = state().ideDevices;
+    list.clear();
+    for (const auto& record : zelkora::devices::enumerateIdeDevices(zelkora::hw::driverPorts())) {
+        list.append(record);
+    }
+    return list.first();
 }
 
 IDEDeviceInfo* GetNextIDEDevice(IDEDeviceInfo* info, DevicePos* pos) {

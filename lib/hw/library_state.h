@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "lib/hw/result_list.h"
 #include "zelkora/sysinfo.h"
 
@@ -12,6 +14,8 @@ struct LibraryState {
     ResultList<IDEDeviceInfo> ideDevices;
     ResultList<PCIDeviceInfo> pciDevices;
     ResultList<SuperIODeviceInfo> superIoDevices;
+    // The Super-I/O manufacturer last found; kept between enumerations.
+    std::string superIoManufacturer;
 };
 
 LibraryState& state();

@@ -138,8 +138,19 @@ void RegistryKey::QueryString(std::string_view name, std::string& out) {
 }
 
 bool RegistryKey::FindSubKey(std::string_view name, std::string& path) {
+    return SearchDepthFirst(&RegistryKey::HasSubKey, name, path);
+}
+
+bool RegistryKey::FindKeyWithValue(std::string_view name, std::string& path) {
+    return SearchDepthFirst(&RegistryKey::HasValue, name, path);
+}
+
+// The open key itself first, then each child's subtree in enumeration order;
+// the path collects "\child" for every level descended to the match.
+bool RegistryKey::SearchDepthFirst(bool (RegistryKey::*holds)(std::string_view),
+                                   std::string_view name, std::string& path) {
     if (!isOpen()) return false;
-    if (HasSubKey(name)) return true;
+    if ((this->*holds)(name)) return true;
     if (!HasAnySubKey()) return false;
     int index = 1;
     for (;;) {
@@ -147,26 +158,7 @@ bool RegistryKey::FindSubKey(std::string_view name, std::string& path) {
         // A name that could not be read would descend into the key itself.
         if (child.empty()) return false;
         Descend(child);
-        if (FindSubKey(name, path)) {
-            path.insert(0, "\\" + child);
-            Ascend();
-            return true;
-        }
-        Ascend();
-        if (index == 0) return false;
-    }
-}
-
-bool RegistryKey::FindKeyWithValue(std::string_view name, std::string& path) {
-    if (!isOpen()) return false;
-    if (HasValue(name)) return true;
-    if (!HasAnySubKey()) return false;
-    int index = 1;
-    for (;;) {
-        const std::string child = EnumSubKey(index);
-        if (child.empty()) return false;
-        Descend(child);
-        if (FindKeyWithValue(name, path)) {
+        if (SearchDepthFirst(holds, name, path)) {
             path.insert(0, "\\" + child);
             Ascend();
             return true;

@@ -50,6 +50,9 @@ class RegistryKey {
     const std::string& currentPath() const { return currentPath_; }
 
   private:
+    bool SearchDepthFirst(bool (RegistryKey::*holds)(std::string_view), std::string_view name,
+                          std::string& path);
+
     RegistryRoot root_ = 0;
     std::string homePath_;
     platform::registry::KeyHandle key_;  // the open key, or null

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include <fstream>
 
 #include "platform/registry/registry_api.h"
@@ -35,7 +37,7 @@ constexpr char kHive[] = R"(Windows Registry Editor Version 5.00
 class RegistryKeyTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto directory = std::filesystem::path(::testing::TempDir()) / "registry_key_test";
+        const auto directory = zelkora::testing::scratchPath("registry_key_test");
         std::filesystem::create_directories(directory);
         std::ofstream(directory / "hive.reg") << kHive;
         machine_ =

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include <array>
 #include <fstream>
 #include <span>
@@ -103,7 +105,7 @@ TEST(RegFile, ReadsRegedit4AndConvertsUnicodeTextToUtf8) {
 }
 
 TEST(RegFile, DeletesKeysAndValuesAndMergesFilesInOrder) {
-    const auto directory = std::filesystem::path(::testing::TempDir()) / "reg_file_merge";
+    const auto directory = zelkora::testing::scratchPath("reg_file_merge");
     std::filesystem::create_directories(directory);
     std::ofstream(directory / "one.reg")
         << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\Gone\\Deep]\n[HKEY_LOCAL_MACHINE\\A]\n"
@@ -173,7 +175,7 @@ TEST(Hive, EnumeratesSubKeysSortedWithoutRegardToCase) {
 
 // The Win32-shaped calls over the hive of this process.
 TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
-    const auto directory = std::filesystem::path(::testing::TempDir()) / "registry_api";
+    const auto directory = zelkora::testing::scratchPath("registry_api");
     std::filesystem::create_directories(directory);
     std::ofstream(directory / "hive.reg")
         << "REGEDIT4\n[HKLM\\A\\LongerName]\n[HKLM\\A\\B]\n\"V\"=\"text\"\n";
@@ -231,7 +233,7 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
 class LiveHiveTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = std::filesystem::path(::testing::TempDir()) / "live_hive";
+        root_ = zelkora::testing::scratchPath("live_hive");
         std::filesystem::remove_all(root_);
         addFunction("0000:00:00.0", "0x8086", "0x2570", "0x1043", "0x80f2", "0x02", "0x060000",
                     "ie31200_edac");

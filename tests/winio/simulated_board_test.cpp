@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "platform/machine/machine_file.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/core/driver_core.h"
 #include "winio/sim/board_builder.h"
@@ -78,7 +79,7 @@ TEST(MachineFile, ErrorsNameTheFileTheFieldAndTheProblem) {
 }
 
 TEST(MachineFile, LoadingFailuresMakeTheDriverRefuseToOpen) {
-    const auto directory = std::filesystem::temp_directory_path() / "zelkora-machine-test";
+    const auto directory = testing::scratchPath("zelkora-machine-test");
     std::filesystem::create_directories(directory);
     const auto path = directory / "broken.json";
     std::ofstream(path) << R"({"system": {"language": "zz"}})";

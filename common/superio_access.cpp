@@ -1,0 +1,152 @@
+#include "common/superio_access.h"
+
+namespace zelkora::common {
+
+namespace {
+
+constexpr uint16_t kPciAddressPort = 0xCF8;
+constexpr uint16_t kPciByte85Port = 0xCFD;
+// Bus 0, device 7, function 0, dword 84h: the VIA south bridge's
+// function control byte 85h sits in lane 1.
+constexpr uint32_t kViaFunctionControl = 0x8000'3884;
+constexpr uint8_t kViaSuperIoEnable = 0x02;
+constexpr uint8_t kLogicalDeviceSelect = 0x07;
+
+uint8_t readByte(PortIo& ports, uint16_t port) {
+    return static_cast<uint8_t>(ports.in(port, 1));
+}
+void writeByte(PortIo& ports, uint16_t port, uint8_t value) {
+    ports.out(port, value, 1);
+}
+
+uint8_t iteFourthKey(uint16_t port) {
+    return port == 0x2E ? 0x55 : 0xAA;
+}
+
+// The bridge's Super-I/O stays enabled afterwards; nothing clears the bit.
+void enableViaSuperIo(PortIo& ports) {
+    ports.out(kPciAddressPort, kViaFunctionControl, 4);
+    const auto control = static_cast<uint8_t>(readByte(ports, kPciByte85Port) | kViaSuperIoEnable);
+    ports.out(kPciAddressPort, kViaFunctionControl, 4);
+    writeByte(ports, kPciByte85Port, control);
+}
+
+uint8_t probeWithSequence(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg) {
+    enterConfiguration(ports, method, port);
+    const uint8_t value = readIndexedRegister(ports, method, port, reg);
+    exitConfiguration(ports, method, port);
+    return value;
+}
+
+}  // namespace
+
+SuperIoMethod superIoMethodFor(std::string_view manufacturer) {
+    if (manufacturer == "WINBOND") return SuperIoMethod::Winbond;
+    if (manufacturer == "SMSC") return SuperIoMethod::Smsc;
+    if (manufacturer == "ITE" || manufacturer == "SIS") return SuperIoMethod::Ite;
+    if (manufacturer == kViaManufacturer) return SuperIoMethod::Via;
+    return SuperIoMethod::None;
+}
+
+void enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
+    switch (method) {
+        case SuperIoMethod::Winbond:
+            writeByte(ports, port, 0x87);
+            writeByte(ports, port, 0x87);
+            break;
+        case SuperIoMethod::Smsc:
+            writeByte(ports, port, 0x55);
+            break;
+        case SuperIoMethod::Ite:
+            writeByte(ports, port, 0x87);
+            writeByte(ports, port, 0x01);
+            writeByte(ports, port, 0x55);
+            writeByte(ports, port, iteFourthKey(port));
+            break;
+        case SuperIoMethod::Via:
+            enableViaSuperIo(ports);
+            break;
+        case SuperIoMethod::None:
+            break;
+    }
+}
+
+void selectLogicalDevice(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device) {
+    if (method == SuperIoMethod::Via || method == SuperIoMethod::None) return;
+    writeIndexedRegister(ports, port, kLogicalDeviceSelect, device);
+}
+
+uint8_t readIndexedRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg) {
+    writeByte(ports, port, reg);
+    const uint8_t value = readByte(ports, static_cast<uint16_t>(port + 1));
+    // The bridge echoes the index for registers it does not implement.
+    if (method == SuperIoMethod::Via && value == reg) return 0;
+    return value;
+}
+
+void writeIndexedRegister(PortIo& ports, uint16_t port, uint8_t reg, uint8_t value) {
+    writeByte(ports, port, reg);
+    writeByte(ports, static_cast<uint16_t>(port + 1), value);
+}
+
+void exitConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
+    switch (method) {
+        case SuperIoMethod::Winbond:
+        case SuperIoMethod::Smsc:
+            writeByte(ports, port, 0xAA);
+            break;
+        case SuperIoMethod::Ite:
+            writeIndexedRegister(ports, port, 0x02, 0x02);
+            break;
+        case SuperIoMethod::Via:
+        case SuperIoMethod::None:
+            break;
+    }
+}
+
+uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device,
+                            uint8_t reg) {
+    enterConfiguration(ports, method, port);
+    selectLogicalDevice(ports, method, port, device);
+    const uint8_t value = readIndexedRegister(ports, method, port, reg);
+    exitConfiguration(ports, method, port);
+    return value;
+}
+
+uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg) {
+    auto answered = [](uint8_t value) { return value != 0x00 && value != 0xFF; };
+    if (port == 0x2E || port == 0x4E) {
+        if (const uint8_t value = probeWithSequence(ports, SuperIoMethod::Smsc, port, reg);
+            answered(value)) {
+            return value;
+        }
+        if (const uint8_t value = probeWithSequence(ports, SuperIoMethod::Ite, port, reg);
+            answered(value)) {
+            return value;
+        }
+    }
+    const uint8_t value = probeWithSequence(ports, SuperIoMethod::Winbond, port, reg);
+    return value == 0xFF ? 0 : value;
+}
+
+void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, uint16_t port,
+                                uint8_t device, std::span<uint8_t, 256> registers) {
+    const SuperIoMethod method = superIoMethodFor(manufacturer);
+    if (method == SuperIoMethod::None) return;
+    for (unsigned reg = 0; reg < registers.size(); ++reg) {
+        registers[reg] =
+            readSuperIoRegister(ports, method, port, device, static_cast<uint8_t>(reg));
+    }
+}
+
+void WriteSuperIORegister(PortIo& ports, std::string_view manufacturer, uint16_t port,
+                          uint8_t device, uint8_t reg, uint8_t value) {
+    const SuperIoMethod method = superIoMethodFor(manufacturer);
+    if (method == SuperIoMethod::None) return;
+    enterConfiguration(ports, method, port);
+    selectLogicalDevice(ports, method, port, device);
+    writeIndexedRegister(ports, port, reg, value);
+    exitConfiguration(ports, method, port);
+}
+
+}  // namespace zelkora::common

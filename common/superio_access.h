@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "common/port_io.h"
+
+namespace zelkora::common {
+
+// How a Super-I/O chip's configuration registers are reached. Every
+// register access is a whole sequence: enter key, logical device select,
+// index/data, exit.
+enum class SuperIoMethod : uint8_t { None, Winbond, Smsc, Ite, Via };
+
+// The manufacturer text that names the south bridge's built-in Super-I/O.
+inline constexpr std::string_view kViaManufacturer = "VIA VT686";
+
+// "WINBOND", "SMSC", "ITE", "SIS" or "VIA VT686", compared exactly; any
+// other text gives None.
+SuperIoMethod superIoMethodFor(std::string_view manufacturer);
+
+// The pieces of one access sequence, P being the index port.
+void enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port);
+void selectLogicalDevice(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device);
+uint8_t readIndexedRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg);
+void writeIndexedRegister(PortIo& ports, uint16_t port, uint8_t reg, uint8_t value);
+void exitConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port);
+
+// One register of one logical device, from enter key to exit.
+uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device,
+                            uint8_t reg);
+
+// The chip identification probe for registers 20h-22h: SMSC then ITE keys
+// on 2Eh/4Eh, then the Winbond key on any port. 0 when nothing answers.
+uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg);
+
+// Registers 00h-FFh of a logical device by the manufacturer's method. With
+// no known method the buffer is left as it is and no port is touched.
+void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, uint16_t port,
+                                uint8_t device, std::span<uint8_t, 256> registers);
+
+// Writes one register of a logical device by the manufacturer's method; an
+// unknown manufacturer writes nothing.
+void WriteSuperIORegister(PortIo& ports, std::string_view manufacturer, uint16_t port,
+                          uint8_t device, uint8_t reg, uint8_t value);
+
+}  // namespace zelkora::common

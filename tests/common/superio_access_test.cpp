@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "common/superio_access.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/sim/pci_mechanism1.h"
+#include "winio/sim/superio_chip_model.h"
+#include "winio/sim/via_superio.h"
+
+namespace zelkora::common {
+namespace {
+
+using winio::sim::PortAccess;
+using winio::sim::portRead;
+using winio::sim::portWrite;
+using Trace = std::vector<PortAccess>;
+
+// The register routines talking straight to a simulated board.
+class BoardPorts : public PortIo {
+  public:
+    explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
+    uint32_t in(uint16_t port, uint8_t size) override { return board_.readPort(port, size); }
+    void out(uint16_t port, uint32_t value, uint8_t size) override {
+        board_.writePort(port, value, size);
+    }
+
+  private:
+    winio::sim::SimulatedBoard& board_;
+};
+
+std::string chipBoard(std::string_view method, std::string_view port) {
+    return R"({"superio": {"method": ")" + std::string(method) + R"(", "port": ")" +
+           std::string(port) +
+           R"(", "id": "0x52", "revision": "0x17", "logicalDevices": {"2": {"0x60": "0x03", "0x61": "0xF8"}}}})";
+}
+
+TEST(SuperIoAccess, WritesFollowEachVendorsSequenceAndReachTheChip) {
+    struct Case {
+        std::string_view manufacturer, method, port;
+        Trace enter, exit;
+    };
+    const Case cases[] = {
+        {"WINBOND",
+         "winbond",
+         "0x2E",
+         {portWrite(0x2E, 0x87), portWrite(0x2E, 0x87)},
+         {portWrite(0x2E, 0xAA)}},
+        {"SMSC", "smsc", "0x2E", {portWrite(0x2E, 0x55)}, {portWrite(0x2E, 0xAA)}},
+        {"ITE",
+         "ite",
+         "0x2E",
+         {portWrite(0x2E, 0x87), portWrite(0x2E, 0x01), portWrite(0x2E, 0x55),
+          portWrite(0x2E, 0x55)},
+         {portWrite(0x2E, 0x02), portWrite(0x2F, 0x02)}},
+        {"SIS",
+         "sis",
+         "0x4E",
+         {portWrite(0x4E, 0x87), portWrite(0x4E, 0x01), portWrite(0x4E, 0x55),
+          portWrite(0x4E, 0xAA)},
+         {portWrite(0x4E, 0x02), portWrite(0x4F, 0x02)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.manufacturer);
+        testing::SimulatedMachine machine(chipBoard(c.method, c.port));
+        BoardPorts ports(machine.board());
+        const auto port = static_cast<uint16_t>(c.port == "0x2E" ? 0x2E : 0x4E);
+        machine.board().recorder().start();
+        WriteSuperIORegister(ports, c.manufacturer, port, 2, 0x60, 0x02);
+        Trace expected = c.enter;
+        for (const auto& access : {portWrite(port, 0x07), portWrite(port + 1, 0x02),
+                                   portWrite(port, 0x60), portWrite(port + 1, 0x02)}) {
+            expected.push_back(access);
+        }
+        expected.insert(expected.end(), c.exit.begin(), c.exit.end());
+        EXPECT_EQ(machine.board().recorder().accesses(), expected);
+        auto* chip = machine.board().find<winio::sim::SuperIoChip>();
+        EXPECT_EQ(chip->registerValue(2, 0x60), 0x02);
+        EXPECT_FALSE(chip->inConfigurationMode()) << "the exit sequence was honoured";
+        EXPECT_EQ(readSuperIoRegister(ports, superIoMethodFor(c.manufacturer), port, 2, 0x61),
+                  0xF8);
+    }
+}
+
+TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
+    testing::SimulatedMachine machine(R"({
+      "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
+      "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE7": "0xFE"}}})");
+    BoardPorts ports(machine.board());
+    auto& recorder = machine.board().recorder();
+    recorder.start();
+    WriteSuperIORegister(ports, "VIA VT686", 0x3F0, 9, 0xE8, 0xBE);
+    EXPECT_EQ(recorder.accesses(), (Trace{portWrite(0xCF8, 0x8000'3884, 4), portRead(0xCFD, 0x01),
+                                          portWrite(0xCF8, 0x8000'3884, 4), portWrite(0xCFD, 0x03),
+                                          portWrite(0x3F0, 0xE8), portWrite(0x3F1, 0xBE)}));
+    std::array<uint8_t, 256> registers{};
+    ReadLogicalDeviceRegisters(ports, "VIA VT686", 0x3F0, 0, registers);
+    EXPECT_EQ(registers[0xE0], 0x3C);
+    EXPECT_EQ(registers[0xE7], 0xFE);
+    EXPECT_EQ(registers[0xE8], 0xBE);
+    EXPECT_EQ(registers[0x20], 0x00) << "an echoed index counts as 0";
+    EXPECT_EQ(registers[0x00], 0x00);
+    EXPECT_EQ((*machine.board().find<winio::sim::PciConfigMechanism1>()->space(0, 7, 0))[0x85],
+              0x03)
+        << "the enable bit stays set";
+
+    recorder.clear();
+    registers.fill(0x77);
+    ReadLogicalDeviceRegisters(ports, "Winbond", 0x2E, 0, registers);
+    WriteSuperIORegister(ports, "", 0x2E, 0, 0x30, 1);
+    EXPECT_TRUE(recorder.accesses().empty()) << "names are compared exactly";
+    EXPECT_EQ(registers[0], 0x77);
+}
+
+TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
+    testing::SimulatedMachine machine(chipBoard("winbond", "0x2E"));
+    BoardPorts ports(machine.board());
+    auto& recorder = machine.board().recorder();
+    recorder.start();
+    EXPECT_EQ(ProbeChipID(ports, 0x2E, 0x20), 0x52);
+    EXPECT_EQ(recorder.accesses(),
+              (Trace{portWrite(0x2E, 0x55), portWrite(0x2E, 0x20), portRead(0x2F, 0xFF),
+                     portWrite(0x2E, 0xAA), portWrite(0x2E, 0x87), portWrite(0x2E, 0x01),
+                     portWrite(0x2E, 0x55), portWrite(0x2E, 0x55), portWrite(0x2E, 0x20),
+                     portRead(0x2F, 0xFF), portWrite(0x2E, 0x02), portWrite(0x2F, 0x02),
+                     portWrite(0x2E, 0x87), portWrite(0x2E, 0x87), portWrite(0x2E, 0x20),
+                     portRead(0x2F, 0x52), portWrite(0x2E, 0xAA)}));
+    recorder.clear();
+    EXPECT_EQ(ProbeChipID(ports, 0x370, 0x21), 0) << "nothing there: FFh reads as 0";
+    EXPECT_EQ(recorder.accesses(),
+              (Trace{portWrite(0x370, 0x87), portWrite(0x370, 0x87), portWrite(0x370, 0x21),
+                     portRead(0x371, 0xFF), portWrite(0x370, 0xAA)}));
+
+    testing::SimulatedMachine smsc(chipBoard("smsc", "0x4E"));
+    BoardPorts smscPorts(smsc.board());
+    EXPECT_EQ(ProbeChipID(smscPorts, 0x4E, 0x21), 0x17);
+    testing::SimulatedMachine ite(
+        R"({"superio": {"method": "ite", "port": "0x4E", "id": "0x8712", "revision": "0x08"}})");
+    BoardPorts itePorts(ite.board());
+    EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x20), 0x87);
+    EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x21), 0x12);
+    EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x22), 0x08);
+}
+
+}  // namespace
+}  // namespace zelkora::common

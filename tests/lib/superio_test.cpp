@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lib/devices/ide_devices.h"
+#include "lib/devices/superio_devices.h"
+#include "lib/hw/driver.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/live/live_host.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::devices {
+namespace {
+
+namespace fs = std::filesystem;
+using winio::sim::PortAccess;
+using winio::sim::portRead;
+using winio::sim::portWrite;
+
+std::vector<SuperIODeviceInfo> walk() {
+    std::vector<SuperIODeviceInfo> records;
+    for (DevicePos pos = GetFirstSuperIOPos(); pos;) {
+        SuperIODeviceInfo info{};
+        GetNextSuperIO(&info, &pos);
+        records.push_back(info);
+    }
+    return records;
+}
+
+// A folder of its own for a test's description and registry files.
+class Scratch {
+  public:
+    Scratch() : dir_(fs::temp_directory_path() / ("zelkora-superio-" + std::to_string(getpid()))) {
+        fs::create_directories(dir_);
+    }
+    ~Scratch() { fs::remove_all(dir_); }
+    fs::path write(const std::string& name, const std::string& text) const {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return dir_ / name;
+    }
+    const fs::path& dir() const { return dir_; }
+
+  private:
+    fs::path dir_;
+};
+
+std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
+                                         std::string& manufacturer) {
+    return enumerateSuperIoDevices(hw::driverPorts(), manufacturer, descriptionFile.string());
+}
+
+TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
+    auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+    EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "access not open yet";
+    ASSERT_TRUE(machine->open());
+    const auto records = walk();
+    ASSERT_EQ(records.size(), 7u);
+    for (const auto& record : records) {
+        EXPECT_EQ(record.ConfigPort, 0x2E);
+        EXPECT_EQ(record.ChipID, 0x52);
+        EXPECT_EQ(record.ChipRevision, 0x17);
+        EXPECT_STREQ(record.Manufacturer, "WINBOND");
+        EXPECT_STREQ(record.ChipType, "Winbond W83627HF/F/HG/G");
+        EXPECT_EQ(record.PnPID, record.PnPIDCopy);
+    }
+    const auto& fdc = records[0];
+    EXPECT_EQ(fdc.PnPID, 0x0700);
+    EXPECT_EQ(fdc.IOStart, 0x3F0);
+    EXPECT_EQ(fdc.Registers[0x74], 0x02);
+    EXPECT_EQ(fdc.Registers[0x20], 0x52) << "global registers read through the device";
+    EXPECT_STREQ(fdc.DeviceClass, "Floppy controller device");
+    EXPECT_STREQ(fdc.Description, "Standard floppy disk controller") << "DeviceDesc retry";
+
+    EXPECT_EQ(records[1].Instance, 1);
+    EXPECT_EQ(records[1].LogicalDevice, 2) << "UART A key";
+    EXPECT_STREQ(records[1].Description, "Communications Port (COM1)");
+    EXPECT_EQ(records[2].Instance, 2);
+    EXPECT_EQ(records[2].LogicalDevice, 3) << "UART B key";
+    EXPECT_EQ(records[2].IOStart, 0x2F8);
+    EXPECT_STREQ(records[2].Description, "Communications Port (COM2)");
+
+    // Infrared and the plain parallel port have no registry entry: both get
+    // identifier 0, and only the first is listed.
+    EXPECT_EQ(records[3].PnPID, 0);
+    EXPECT_EQ(records[3].LogicalDevice, 6);
+    EXPECT_STREQ(records[3].DeviceClass, "Device does not fit any of the defined superio id");
+    EXPECT_STREQ(records[3].Description, "");
+
+    const auto& ecp = records[4];
+    EXPECT_EQ(ecp.PnPID, 0x0401);
+    EXPECT_EQ(ecp.IOStart, 0x378);
+    EXPECT_EQ(ecp.IOStart2, 0x778);
+    EXPECT_EQ(ecp.IOEnd2, 0x77A);
+    EXPECT_STREQ(ecp.Description, "ECP Printer Port (LPT1)");
+
+    // MIDI shares logical device 7 with the game port: its base is 62h/63h.
+    EXPECT_EQ(records[5].PnPID, 0xB006);
+    EXPECT_EQ(records[5].IOStart, 0x330);
+    EXPECT_EQ(records[5].IOEnd, 0x331);
+    EXPECT_STREQ(records[5].DeviceClass, "Midi port device");
+    EXPECT_EQ(records[6].PnPID, 0xB02F);
+    EXPECT_EQ(records[6].IOStart, 0x201);
+    EXPECT_STREQ(records[6].Description, "Standard Game Port");
+}
+
+TEST(SuperIo, ChipAnsweringAt3F0AndAt2EIsFoundThrough3F0ButConfiguredAt2E) {
+    testing::SimulatedMachine machine(R"({"superio": [
+      {"method": "winbond", "port": "0x3F0", "id": "0x52"},
+      {"method": "winbond", "port": "0x2E", "id": "0x52", "logicalDevices": {"0": {"0x60": "0x03", "0x61": "0xF0"}}}]})");
+    ASSERT_TRUE(machine.open());
+    machine.board().recorder().start();
+    std::string manufacturer;
+    const auto records = enumerateSuperIoDevices(hw::driverPorts(), manufacturer);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records[0].ConfigPort, 0x2E);
+    EXPECT_EQ(records[0].IOStart, 0x3F0);
+    const auto& trace = machine.board().recorder().accesses();
+    ASSERT_GT(trace.size(), 11u);
+    const std::vector<PortAccess> detection = {portWrite(0x3F0, 0x87), portWrite(0x3F0, 0x87),
+                                               portWrite(0x3F0, 0x20), portRead(0x3F1, 0x52),
+                                               portWrite(0x3F0, 0xAA)};
+    // Found at 3F0h (not the bridge's echo 20h), so 3F0h is asked once more.
+    EXPECT_TRUE(std::equal(detection.begin(), detection.end(), trace.begin()));
+    EXPECT_TRUE(std::equal(detection.begin(), detection.end(), trace.begin() + 5));
+    EXPECT_EQ(trace[10], portWrite(0x2E, 0x55)) << "the port choice starts at 2Eh";
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [](const PortAccess& a) { return a.port == 0x370; }),
+              0);
+    EXPECT_EQ(manufacturer, "WINBOND");
+}
+
+TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
+    Scratch scratch;
+    scratch.write("registry.reg",
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum\\VIAUDIO\\*PNPB02F\\5&1]\n"
+                  "\"DeviceDesc\"=\"VIA Gameport Joystick\"\n");
+    testing::SimulatedMachine machine(R"({"registry": ["registry.reg"],
+      "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
+      "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE1": "0x01", "0xE3": "0xFC", "0xE6": "0xDE",
+                                                "0xE7": "0xFE", "0xE8": "0xBE"}}})",
+                                      scratch.dir());
+    ASSERT_TRUE(machine.open());
+    const auto records = walk();
+    ASSERT_EQ(records.size(), 4u) << "floppy, COM1, COM2 (apart by instance), then the game port";
+    for (const auto& record : records) {
+        EXPECT_EQ(record.ConfigPort, 0x3F0);
+        EXPECT_EQ(record.LogicalDevice, 0);
+        EXPECT_STREQ(record.Manufacturer, "VIA VT686");
+        EXPECT_EQ(record.ChipID, 0x3C);
+        EXPECT_STREQ(record.ChipType, "VIA VT82C686A/B / VT1211");
+    }
+    EXPECT_EQ(records[0].IOStart, 0x3F0);
+    EXPECT_EQ(records[0].IOEnd, 0x3F5);
+    EXPECT_EQ(records[0].IOStart2, 0x3F7);
+    EXPECT_EQ(records[0].PnPID, 0) << "no registry entry";
+    EXPECT_EQ(records[1].Instance, 1);
+    EXPECT_EQ(records[2].Instance, 2);
+    EXPECT_EQ(records[2].IOStart, 0x2F8);
+    // The game port sits below VIA's audio enumerator as *PNPB02F.
+    EXPECT_EQ(records[3].PnPID, 0xB02F);
+    EXPECT_STREQ(records[3].Description, "VIA Gameport Joystick");
+    EXPECT_EQ(records[3].IOStart, 0x200);
+    EXPECT_EQ(records[3].IOEnd, 0x207);
+}
+
+TEST(SuperIo, IteChipIsNamedByItsSixteenBitSection) {
+    testing::SimulatedMachine machine(
+        R"({"superio": {"method": "ite", "port": "0x2E", "id": "0x8712",
+      "revision": "0x07", "logicalDevices": {"1": {"0x60": "0x03", "0x61": "0xF8"}}}})");
+    ASSERT_TRUE(machine.open());
+    const auto records = walk();
+    ASSERT_FALSE(records.empty());
+    const auto& uart = records[1];
+    EXPECT_EQ(uart.ChipID, 0x87);
+    EXPECT_EQ(uart.ChipRevision, 0x12);
+    EXPECT_EQ(uart.ChipID16, 0x8712);
+    EXPECT_EQ(uart.ChipRevision16, 0x07);
+    EXPECT_STREQ(uart.Manufacturer, "ITE");
+    EXPECT_STREQ(uart.ChipType, "ITE IT8712F");
+    EXPECT_EQ(uart.LogicalDevice, 1);
+    EXPECT_EQ(uart.IOStart, 0x3F8);
+}
+
+constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0}},
+  "superio": {"method": "smsc", "port": "0x4E", "id": "0x59",
+    "logicalDevices": {"3": {"0x60": "0x03", "0x61": "0x78"}, "4": {"0x60": "0x03", "0x61": "0xF8"},
+                       "9": {"0x60": "0x02", "0x61": "0x00"}}}})";
+
+TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
+    Scratch scratch;
+    const auto file =
+        scratch.write("chips.txt",
+                      "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\n"
+                      "FDC Logical Device Number=255\nUART A Logical Device Number=4\n"
+                      "UART B Logical Device Number=255\nCIR Logical Device Number=255\n"
+                      "Parallel Port Logical Device Number=3\n"
+                      "Midi Port Logical Device Number=11\nGame Port Logical Device Number=9\n");
+    testing::SimulatedMachine machine(kSmscBoard);
+    ASSERT_TRUE(machine.open());
+    std::string manufacturer;
+    const auto records = enumerate(file, manufacturer);
+    ASSERT_EQ(records.size(), 8u) << "every look-up succeeds on NT 4.0";
+    for (const auto& record : records) {
+        EXPECT_STREQ(record.Description, "WinNT4.0 do not report this information!");
+    }
+    EXPECT_EQ(records[0].LogicalDevice, 255);
+    EXPECT_EQ(records[0].IOStart, 0);
+    EXPECT_EQ(records[0].IOEnd, 7);
+    EXPECT_EQ(records[0].Registers[0x20], 0) << "a missing device is not read";
+    EXPECT_EQ(records[2].LogicalDevice, 255);
+    EXPECT_EQ(records[5].IOStart2, 0x778);
+    // MIDI has its own device (absent on the board: all FFh), so no 62h/63h.
+    EXPECT_EQ(records[6].LogicalDevice, 11);
+    EXPECT_EQ(records[6].IOStart, 0xFFFF);
+    EXPECT_EQ(records[7].IOStart, 0x200);
+    EXPECT_EQ(records[7].IOEnd, 0x200);
+    EXPECT_EQ(manufacturer, "SMSC");
+}
+
+TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
+    Scratch scratch;
+    testing::SimulatedMachine machine(kSmscBoard);
+    ASSERT_TRUE(machine.open());
+    std::string manufacturer = "SMSC";
+    for (const auto& file :
+         {scratch.dir() / "absent.txt", scratch.write("empty.txt", ""),
+          scratch.write("bad.txt", std::string("\xFF\x00[ID=59h\n=\n[ID=59h]\nUART A Logical "
+                                               "Device Number=-3\nManufacture",
+                                               58))}) {
+        SCOPED_TRACE(file.filename().string());
+        const auto records = enumerate(file, manufacturer);
+        ASSERT_FALSE(records.empty());
+        for (const auto& record : records) {
+            EXPECT_STREQ(record.Manufacturer, "");
+            EXPECT_STREQ(record.ChipType, "");
+            EXPECT_EQ(record.LogicalDevice, 0);
+            EXPECT_EQ(record.ChipID16, 0x5900) << "the 16-bit section was tried";
+        }
+        EXPECT_EQ(manufacturer, "");
+    }
+}
+
+// The live host without raw port access: legacy ports float. Its PCI and
+// firmware folders point at an empty scratch folder, so nothing real is read
+// or written.
+class FloatingPorts : public common::PortIo {
+  public:
+    explicit FloatingPorts(const fs::path& empty) : host_({empty, empty, empty}, false) {}
+    uint32_t in(uint16_t port, uint8_t size) override { return host_.readPort(port, size); }
+    void out(uint16_t port, uint32_t value, uint8_t size) override {
+        host_.writePort(port, value, size);
+    }
+
+  private:
+    winio::live::LiveHost host_;
+};
+
+TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndTheViaPath) {
+    Scratch scratch;
+    testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
+    FloatingPorts ports(scratch.dir());
+    for (const auto& record : enumerateIdeDevices(ports))
+        EXPECT_EQ(record.DeviceType, 0);
+    std::string manufacturer;
+    const auto records = enumerateSuperIoDevices(ports, manufacturer);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(manufacturer, "VIA VT686");
+    EXPECT_EQ(records[0].ConfigPort, 0x3F0);
+    EXPECT_EQ(records[0].ChipID, 0xFF) << "floating E0h";
+}
+
+}  // namespace
+}  // namespace zelkora::devices
