@@ -112,7 +112,7 @@ def system_page():
 
     groups = [
         (1012, "System", [[cell(1013, "Comp. Name", 1014), cell(1017, "Current User", 1018)],
-                          [cell(1019, "Date/Time", 1020), cell(1022, "Language", 1021)]]),
+                          [cell(1019, "Date/Time", 1020)], [cell(1022, "Language", 1021)]]),
         (1015, "OS and Memory", [[cell(1024, "OS Name", 1042)],
                                  [cell(1025, "OS Version", 1028), cell(1026, "Other Info", 1044)],
                                  [cell(1030, "Total Size", 1045, (1036, "KB")),
@@ -131,8 +131,7 @@ def system_page():
     ]
     items = []
     for group_id, title, rows in groups:
-        # The language name is the longest text of the first group.
-        stretch = "0,2,0,0,3,0" if group_id == 1012 else "0,1,0,0,1,0"
+        stretch = "0,1,0,0,1,0"
         layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
