@@ -1,6 +1,12 @@
 #include <QApplication>
 
+#include "app/app_info.h"
+#include "app/shell/main_app.h"
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QString::fromLatin1(zelkora::app::kProgramName));
+    zelkora::app::MainApp program;
+    const auto outcome = program.run();
+    return outcome == zelkora::app::MainApp::Outcome::Ran ? 0 : 1;
 }

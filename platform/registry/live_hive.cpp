@@ -100,6 +100,14 @@ std::optional<PciFunction> readFunction(const fs::directory_entry& entry) {
     pci.subsystemId =
         static_cast<uint16_t>(hexFile(pci.directory / "subsystem_device").value_or(0));
     pci.revision = static_cast<uint8_t>(hexFile(pci.directory / "revision").value_or(0));
+    // The library reads a bridge's subsystem as 0 (its dword 2Ch is not one),
+    // so bridges are keyed with SUBSYS_00000000 to be found.
+    char headerType = 0;
+    if (std::ifstream config{pci.directory / "config", std::ios::binary};
+        config.seekg(0x0E) && config.get(headerType) && (headerType & 0x7F) != 0) {
+        pci.subsystemVendor = 0;
+        pci.subsystemId = 0;
+    }
     pci.classCode = hexFile(pci.directory / "class").value_or(0);
     std::error_code error;
     const fs::path driver = fs::read_symlink(pci.directory / "driver", error);

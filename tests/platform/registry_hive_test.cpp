@@ -334,6 +334,19 @@ TEST_F(LiveHiveTest, DescribesEveryPciFunctionAsTheEnumTreeDoes) {
               "PCI device abcd:0001");
 }
 
+TEST_F(LiveHiveTest, BridgesAreKeyedWithoutASubsystem) {
+    addFunction("0000:00:1e.0", "0x8086", "0x244e", "0x1043", "0x8088", "0xc2", "0x060400", "");
+    std::vector<char> config(64, 0);
+    config[0x0E] = 0x01;
+    std::ofstream(devices() / "0000:00:1e.0" / "config", std::ios::binary)
+        .write(config.data(), static_cast<std::streamsize>(config.size()));
+    const auto hive = build();
+    EXPECT_NE(
+        hive->find(kHKeyLocalMachine,
+                   "SYSTEM\\ControlSet001\\Enum\\PCI\\VEN_8086&DEV_244E&SUBSYS_00000000&REV_C2"),
+        nullptr);
+}
+
 TEST_F(LiveHiveTest, DriverValueIsTheWholePathOfTheClassKey) {
     const auto hive = build();
     const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";

@@ -1,8 +1,11 @@
 // The PCI functions of a simulated board, attached to configuration mechanism 1.
 #include "winio/sim/board_builder.h"
+#include "winio/sim/lspci_dump.h"
 #include "winio/sim/pci_mechanism1.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace zelkora::winio::sim {
 
@@ -71,6 +74,31 @@ std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function
     return space;
 }
 
+// Attaches the functions of a configuration space dump file.
+void attachDump(PciConfigMechanism1& mechanism, const platform::machine::Field& name) {
+    const auto path = name.filePath();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) name.fail("cannot read the dump file " + path.string());
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<DumpedFunction> functions;
+    try {
+        functions = parseLspciDump(text);
+    } catch (const LspciDumpError& error) {
+        name.fail(path.filename().string() + ": " + error.what());
+    }
+    for (const auto& function : functions) {
+        if (mechanism.space(function.bus, function.device, function.function)) {
+            char address[16];
+            std::snprintf(address, sizeof address, "%02x:%02x.%x", function.bus, function.device,
+                          function.function);
+            name.fail(std::string("the dump names ") + address +
+                      ", a function that is already on the board");
+        }
+        mechanism.attach(function.bus, function.device, function.function,
+                         std::make_shared<ConfigSpace>(function.config));
+    }
+}
+
 }  // namespace
 
 void attachPciBus(SimulatedBoard& board, const platform::machine::Field& root) {
@@ -93,6 +121,11 @@ void attachPciBus(SimulatedBoard& board, const platform::machine::Field& root) {
                 mechanism.attach(address.bus, address.device, address.function, space);
             }
         }
+    }
+    if (auto dump = pci->optional("lspciDump")) attachDump(mechanism, *dump);
+    if (auto dumps = pci->optional("lspciDumps")) {
+        for (size_t i = 0; i < dumps->size(); ++i)
+            attachDump(mechanism, dumps->at(i));
     }
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QWidget>
+
+#include "app/shell/language.h"
+
+namespace Ui {
+class AboutPage;
+}
+
+namespace zelkora::app {
+
+// The first page: version, picture, thanks, the support telephone list and
+// five web links.
+class AboutPage : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kTelephoneList = 1032;
+    static constexpr std::array<int, 5> kLinks{1023, 1025, 1027, 1026, 1024};
+
+    AboutPage(Language language, QWidget* parent = nullptr);
+    ~AboutPage() override;
+
+  private:
+    void fillTelephoneList(Language language);
+
+    std::unique_ptr<Ui::AboutPage> ui_;
+};
+
+}  // namespace zelkora::app

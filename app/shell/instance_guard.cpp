@@ -1,0 +1,56 @@
+#include "app/shell/instance_guard.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace zelkora::app {
+
+std::filesystem::path InstanceGuard::defaultDirectory() {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        return runtime;
+    }
+    return std::filesystem::path("/tmp") / ("zelkora-" + std::to_string(getuid()));
+}
+
+std::optional<InstanceGuard> InstanceGuard::acquire(const std::filesystem::path& directory) {
+    std::error_code ignored;
+    if (std::filesystem::create_directories(directory, ignored)) {
+        // Only the user's own copies may see or take the lock.
+        ::chmod(directory.c_str(), 0700);
+    }
+    // Never follow a link planted where the lock file belongs.
+    const auto path = directory / kInstanceName;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return InstanceGuard(-1);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return std::nullopt;
+        return InstanceGuard(-1);
+    }
+    return InstanceGuard(fd);
+}
+
+InstanceGuard::InstanceGuard(InstanceGuard&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+InstanceGuard& InstanceGuard::operator=(InstanceGuard&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+InstanceGuard::~InstanceGuard() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace zelkora::app

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "common/port_io.h"
+
+namespace zelkora::common {
+
+inline constexpr uint16_t kPciAddressPort = 0xCF8;
+inline constexpr uint16_t kPciDataPort = 0xCFC;
+
+// The configuration mechanism 1 address of one dword. Device, function and
+// dword index are masked to their fields, so an out-of-range number can never
+// select another bus or device.
+uint32_t pciConfigAddress(uint8_t bus, uint8_t device, uint8_t function, uint8_t dwordIndex);
+
+// Address to 0CF8h, then the dword from 0CFCh, both as 4-byte accesses.
+uint32_t ReadPCIConfigDword(PortIo& ports, uint8_t bus, uint8_t device, uint8_t function,
+                            uint8_t dwordIndex);
+
+// Dwords 0 to 63 in ascending order, stored little-endian.
+void ReadPCIConfigByteBlock(PortIo& ports, uint8_t bus, uint8_t device, uint8_t function,
+                            std::span<uint8_t, 256> destination);
+
+// Read-modify-write of the dword holding `offset`: the other three bytes are
+// written back as they were read. The address is not written a second time.
+void WritePCIConfigByte(PortIo& ports, uint8_t bus, uint8_t device, uint8_t function,
+                        uint8_t offset, uint8_t value);
+
+// Hexadecimal digits to a byte (kept to 8 bits); any other character gives
+// FFh, empty text 0.
+uint8_t ParseHexByte(std::string_view text);
+
+}  // namespace zelkora::common

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vector>
+
+#include "common/port_io.h"
+#include "lib/devices/pci_description_source.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::devices {
+
+inline constexpr char kPciDescriptionFailure[] = "Error in reading PCI description information!";
+
+// Scans buses 0 to 4 through configuration mechanism 1 and returns one
+// record per function, in bus, device, function order, without the copies
+// that single-function devices show on other function numbers.
+std::vector<PCIDeviceInfo> scanPciBus(common::PortIo& ports, PciDescriptionSource& descriptions);
+
+}  // namespace zelkora::devices

@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""Writes the page and dialog forms of this folder from the layout tables below.
+
+The forms stay editable in Qt Designer; rerun this script only to rebuild them
+from scratch. Every control that the program addresses by number carries the
+dynamic property "controlId"; the English texts are the forms' own, the other
+languages are applied by the program at run time.
+"""
+from pathlib import Path
+from xml.dom import minidom
+from xml.sax.saxutils import escape
+
+HERE = Path(__file__).resolve().parent
+
+
+def prop(name, inner, stdset=True):
+    extra = '' if stdset else ' stdset="0"'
+    return f'<property name="{name}"{extra}>{inner}</property>'
+
+
+def label(name, text, control_id=None, value=False, align=None, word_wrap=False):
+    props = [prop("text", f"<string>{escape(text)}</string>")]
+    if value:
+        props.append(prop("frameShape", "<enum>QFrame::StyledPanel</enum>"))
+        props.append(prop("frameShadow", "<enum>QFrame::Sunken</enum>"))
+        props.append(prop("alignment", "<set>Qt::AlignCenter</set>"))
+        props.append(prop("sizePolicy", '<sizepolicy hsizetype="Ignored" vsizetype="Fixed">'
+                          '<horstretch>1</horstretch><verstretch>0</verstretch></sizepolicy>'))
+    elif align:
+        props.append(prop("alignment", f"<set>{align}</set>"))
+    if word_wrap:
+        props.append(prop("wordWrap", "<bool>true</bool>"))
+    if control_id is not None:
+        props.append(prop("controlId", f"<number>{control_id}</number>", stdset=False))
+    return f'<widget class="QLabel" name="{name}">{"".join(props)}</widget>'
+
+
+def item(widget, row=None, col=None, rowspan=1, colspan=1):
+    if row is None:
+        return f"<item>{widget}</item>"
+    return (f'<item row="{row}" column="{col}" rowspan="{rowspan}" colspan="{colspan}">'
+            f"{widget}</item>")
+
+
+def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None):
+    left, top, right, bottom = margins
+    extra = f' columnstretch="{stretch}"' if stretch else ""
+    return (f'<layout class="QGridLayout" name="{name}"{extra}>'
+            f'{prop("horizontalSpacing", f"<number>{spacing}</number>")}'
+            f'{prop("verticalSpacing", f"<number>{spacing}</number>")}'
+            f'{prop("leftMargin", f"<number>{left}</number>")}'
+            f'{prop("topMargin", f"<number>{top}</number>")}'
+            f'{prop("rightMargin", f"<number>{right}</number>")}'
+            f'{prop("bottomMargin", f"<number>{bottom}</number>")}'
+            f'{"".join(items)}</layout>')
+
+
+def group(name, title, control_id, layout):
+    return (f'<widget class="QGroupBox" name="{name}">'
+            f'{prop("title", f"<string>{escape(title)}</string>")}'
+            f'{prop("controlId", f"<number>{control_id}</number>", stdset=False)}'
+            f"{layout}</widget>")
+
+
+def form(class_name, base, width, height, body, custom=""):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<ui version="4.0">'
+            f"<class>{class_name}</class>"
+            f'<widget class="{base}" name="{class_name}">'
+            f'{prop("geometry", f"<rect><x>0</x><y>0</y><width>{width}</width><height>{height}</height></rect>")}'
+            f"{body}</widget>{custom}<resources/><connections/></ui>\n")
+
+
+def vbox(name, items, margins=(0, 0, 0, 0), spacing=4):
+    left, top, right, bottom = margins
+    return (f'<layout class="QVBoxLayout" name="{name}">'
+            f'{prop("spacing", f"<number>{spacing}</number>")}'
+            f'{prop("leftMargin", f"<number>{left}</number>")}'
+            f'{prop("topMargin", f"<number>{top}</number>")}'
+            f'{prop("rightMargin", f"<number>{right}</number>")}'
+            f'{prop("bottomMargin", f"<number>{bottom}</number>")}'
+            f'{"".join(items)}</layout>')
+
+
+def spacer(name, vertical=True):
+    orientation = "Qt::Vertical" if vertical else "Qt::Horizontal"
+    return (f'<spacer name="{name}">{prop("orientation", f"<enum>{orientation}</enum>")}'
+            f'{prop("sizeHint", "<size><width>0</width><height>0</height></size>")}</spacer>')
+
+
+# A row of the two-column groups: (label id, label text, value id, unit id, unit text).
+def pair_rows(prefix, rows):
+    """rows: list of lists of cells; a cell is (label_name, label_id, text, value_id, unit)
+    where unit is None or (unit_id, unit_text); a row with one cell spans the width."""
+    items = []
+    for r, cells in enumerate(rows):
+        for c, (label_name, label_id, text, value_id, unit) in enumerate(cells):
+            base = c * 3
+            items.append(item(label(label_name, text, label_id), r, base))
+            span = 1 if unit else (5 if len(cells) == 1 else 2)
+            items.append(item(label(f"value{value_id}", "Static", value_id, value=True), r,
+                              base + 1, 1, span))
+            if unit:
+                unit_id, unit_text = unit
+                unit_name = f"unit{unit_id}" if unit_id else f"unit_{prefix}{r}{c}"
+                items.append(item(label(unit_name, unit_text, unit_id), r, base + 2))
+    return items
+
+
+def system_page():
+    def cell(label_id, text, value_id, unit=None):
+        return (f"label{label_id}", label_id, text, value_id, unit)
+
+    groups = [
+        (1012, "System", [[cell(1013, "Comp. Name", 1014), cell(1017, "Current User", 1018)],
+                          [cell(1019, "Date/Time", 1020)], [cell(1022, "Language", 1021)]]),
+        (1015, "OS and Memory", [[cell(1024, "OS Name", 1042)],
+                                 [cell(1025, "OS Version", 1028), cell(1026, "Other Info", 1044)],
+                                 [cell(1030, "Total Size", 1045, (1036, "KB")),
+                                  cell(1032, "Avail (Phy)", 1043, (1037, "KB"))],
+                                 [cell(1034, "Total Pages", 1046, (1038, "KB"))]]),
+        (1056, "Processor", [[cell(1057, "Processor", 1058)],
+                             [cell(1059, "Vendor", 1060), cell(1085, "Socket Type", 1087)],
+                             [cell(1061, "Family", 1062), cell(1047, "Model", 1027)],
+                             [cell(1048, "Step", 1040), cell(1063, "Ratio", 1041)],
+                             [cell(1065, "In-Clock", 1029, (1067, "MHz")),
+                              cell(1064, "FSB", 1084, (1088, "MHz"))]]),
+        (1068, "MotherBoard", [[cell(1069, "Manufacturer", 1076), cell(1070, "Model Name", 1075)],
+                               [cell(1071, "Revision", 1074), cell(1072, "Release Date", 1073)]]),
+        (1077, "BIOS", [[cell(1078, "Vendor", 1083)],
+                        [cell(1079, "Version", 1082), cell(1080, "ROM Size", 1081, (1086, "KB"))]]),
+    ]
+    items = []
+    for group_id, title, rows in groups:
+        stretch = "0,1,0,0,1,0"
+        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
+        items.append(item(group(f"group{group_id}", title, group_id, layout)))
+    items.append(item(spacer("pageSpacer")))
+    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items))
+
+
+IDE_GROUPS = [
+    (1048, "IDE1(Master)", (1050, 1052, 1054, 1104, 1058, 1059, 1060, 1101)),
+    (1067, "IDE1(Slave)", (1061, 1062, 1063, 1106, 1064, 1065, 1066, 1105)),
+    (1080, "IDE2(Master)", (1074, 1075, 1076, 1111, 1077, 1078, 1079, 1110)),
+    (1093, "IDE2(Slave)", (1087, 1088, 1089, 1116, 1090, 1091, 1092, 1115)),
+]
+IDE_LABELS = [("serialLabel", "Serial Number"), ("modelLabel", "Model Number"),
+              ("firmwareLabel", "Firmware Rev"), ("mediaLabel", "Media Type"),
+              ("majorLabel", "Major Ver."), ("dmaLabel", "DMA Mode(H)"),
+              ("pioLabel", "PIO Mode(H)"), ("capacityLabel", "Capacity")]
+
+
+def ide_page():
+    items = []
+    for group_id, title, values in IDE_GROUPS:
+        cells = []
+        for index, value_id in enumerate(values):
+            name, text = IDE_LABELS[index]
+            unit = (None, "MB") if name == "capacityLabel" else None
+            cells.append((f"{name}{group_id}", None, text, value_id, unit))
+        rows = [[cells[r], cells[r + 4]] for r in range(4)]
+        grid_items = pair_rows(str(group_id), rows)
+        # The unit label carries its group's number so every group's can be found.
+        grid_items = [i.replace(f'name="unit_{group_id}31"', f'name="mbLabel{group_id}"')
+                      for i in grid_items]
+        layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0")
+        items.append(item(group(f"group{group_id}", title, group_id, layout)))
+    items.append(item(spacer("pageSpacer")))
+    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items))
+
+
+HYPERLINK = ('<customwidgets><customwidget><class>zelkora::app::HyperlinkLabel</class>'
+             '<extends>QLabel</extends><header>app/controls/hyperlink_label.h</header>'
+             '</customwidget></customwidgets>')
+
+
+def about_page():
+    centre = "Qt::AlignCenter"
+    links = [("webLabel", "Web:", 1023), ("downloadLabel", "Download:", 1025),
+             ("reportLabel", "Test Report:", 1027), ("forumLabel", "eForum:", 1026),
+             ("faqLabel", "F A Q:", 1024)]
+    rows = [item(label("telephoneLabel", "Telephone:"), 0, 0),
+            item('<widget class="QComboBox" name="telephoneList">'
+                 f'{prop("controlId", "<number>1032</number>", stdset=False)}</widget>', 0, 1)]
+    for r, (name, text, link_id) in enumerate(links, start=1):
+        rows.append(item(label(name, text), r, 0))
+        rows.append(item(f'<widget class="zelkora::app::HyperlinkLabel" name="link{link_id}">'
+                         f'{prop("text", "<string>http://www.example.com/</string>")}'
+                         f'{prop("controlId", f"<number>{link_id}</number>", stdset=False)}'
+                         "</widget>", r, 1))
+    link_grid = grid("linkGrid", rows, spacing=6, margins=(40, 8, 40, 8))
+    picture = ('<widget class="QLabel" name="picture">'
+               f'{prop("pixmap", "<pixmap>:/images/about-146.png</pixmap>")}'
+               f'{prop("alignment", f"<set>{centre}</set>")}'
+               f'{prop("controlId", "<number>146</number>", stdset=False)}</widget>')
+    items = [item(spacer("topSpacer")),
+             item(label("versionLine", "Zelkora Version R1.02", align=centre)),
+             item(picture),
+             item(label("thanksLine", "Thank you for choosing Mirel!", align=centre)),
+             f"<item>{link_grid}</item>",
+             item(spacer("bottomSpacer"))]
+    return form("AboutPage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=10), HYPERLINK)
+
+
+def reminder_dialog():
+    lines = ["This utility will show you some information", "about your system. Because it need access ",
+             "hardware directly, please close other running", "applications before you use it!"]
+    icon = ('<widget class="QLabel" name="icon">'
+            f'{prop("pixmap", "<pixmap>:/images/icon-128.png</pixmap>")}'
+            f'{prop("alignment", "<set>Qt::AlignLeft|Qt::AlignTop</set>")}'
+            f'{prop("controlId", "<number>128</number>", stdset=False)}</widget>')
+    ok = ('<widget class="QPushButton" name="okButton">'
+          f'{prop("text", "<string>OK</string>")}'
+          f'{prop("default", "<bool>true</bool>")}'
+          f'{prop("controlId", "<number>1</number>", stdset=False)}</widget>')
+    rows = [item(icon, 0, 0, 4, 1), item(ok, 0, 2)]
+    for r, text in enumerate(lines):
+        rows.append(item(label(f"messageLine{r + 1}", text), r, 1))
+    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight"), 4, 1, 1, 2))
+    layout = grid("reminderLayout", rows, spacing=6, margins=(11, 11, 11, 8))
+    body = prop("windowTitle", "<string>Reminder</string>") + layout
+    return form("ReminderDialog", "QDialog", 394, 154, body)
+
+
+if __name__ == "__main__":
+    for name, text in [("system_page.ui", system_page()), ("ide_page.ui", ide_page()),
+                       ("about_page.ui", about_page()), ("reminder_dialog.ui", reminder_dialog())]:
+        pretty = minidom.parseString(text.encode("utf-8")).toprettyxml(indent=" ", encoding="UTF-8")
+        (HERE / name).write_bytes(pretty)

@@ -1,0 +1,115 @@
+// The System page: placeholders before the first fill, the record formats,
+// one clock however often it is filled, and OS fields that a failed version
+// query leaves alone.
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/controls/control_id.h"
+#include "app/pages/system_formats.h"
+#include "app/pages/system_page.h"
+#include "tests/support/simulated_machine.h"
+
+using namespace zelkora;
+using namespace zelkora::app;
+
+namespace {
+
+constexpr int kValueFields[] = {1014, 1018, 1021, 1020, 1042, 1028, 1044, 1045, 1043,
+                                1046, 1058, 1060, 1087, 1062, 1027, 1040, 1029, 1084,
+                                1041, 1076, 1075, 1074, 1073, 1083, 1082, 1081};
+
+QString field(const QWidget& page, int id) {
+    auto* label = control<QLabel>(&page, id);
+    return label ? label->text() : QStringLiteral("<no control %1>").arg(id);
+}
+
+constexpr char kMachine[] = R"({"system": {
+  "computerName": "BENCH-1", "userName": "tester", "clock": "2003-03-05 09:07:02",
+  "language": "0x0409",
+  "memory": {"totalPhysical": 536870912, "availablePhysical": 4294967295, "totalPageFile": 1023},
+  "version": {"platformId": 2, "major": 5, "minor": 1, "build": 2600, "servicePack": "Service Pack 2"}
+}})";
+
+}  // namespace
+
+class SystemPageTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void showsStaticAndNoClockBeforeTheFirstFill() {
+        SystemPage page(Language::SimplifiedChinese);
+        for (int id : kValueFields)
+            QCOMPARE(field(page, id), QStringLiteral("Static"));
+        QVERIFY(!page.clock().isActive());
+        QCOMPARE(field(page, 1030), QStringLiteral("物理内存"));
+        QCOMPARE(control<QWidget>(&page, 1012)->property("title").toString(),
+                 QStringLiteral("系统环境"));
+    }
+
+    void fillFormatsTheRecords() {
+        testing::SimulatedMachine machine(kMachine);
+        QVERIFY(machine.open());
+        SystemPage page(Language::English);
+        page.fill();
+        QCOMPARE(field(page, 1014), QStringLiteral("BENCH-1"));
+        QCOMPARE(field(page, 1018), QStringLiteral("tester"));
+        QCOMPARE(field(page, 1020), QStringLiteral("2003/3/5 9:7:2"));
+        QCOMPARE(field(page, 1028), QStringLiteral("5.1.2600"));
+        QCOMPARE(field(page, 1044), QStringLiteral("Service Pack 2"));
+        QCOMPARE(field(page, 1045), QStringLiteral("524288"));
+        QCOMPARE(field(page, 1043), QStringLiteral("4194303"));  // an unsigned shift
+        QCOMPARE(field(page, 1046), QStringLiteral("0"));
+        for (int id : kValueFields)
+            QVERIFY2(field(page, id) != "Static", qPrintable(QString::number(id)));
+    }
+
+    void formatsOfTheProcessorAndVersionFields() {
+        QCOMPARE(system::hexText(15), QStringLiteral("F"));
+        QCOMPARE(system::hexText(0), QStringLiteral("0"));
+        QCOMPARE(system::ratioText(10.5f), QStringLiteral("10.5"));
+        QCOMPARE(system::ratioText(18.0f), QStringLiteral("18.0"));
+        QCOMPARE(system::kilobytesText(1023), QStringLiteral("0"));
+        QCOMPARE(system::kilobytesText(1024), QStringLiteral("1"));
+        OSVersionInfo os{};
+        os.MajorVersion = 4;
+        os.MinorVersion = 90;
+        os.BuildNumber = 3000;
+        QCOMPARE(system::versionText(os), QStringLiteral("4.90.3000"));
+    }
+
+    void secondFillRestartsTheOneClock() {
+        testing::SimulatedMachine machine(R"({"system": {}})");
+        QVERIFY(machine.open());
+        SystemPage page(Language::English);
+        page.fill();
+        page.fill();
+        QCOMPARE(page.findChildren<QTimer*>().size(), 1);
+        QVERIFY(page.clock().isActive());
+        QCOMPARE(page.clock().interval(), 1000);
+        // The clock rewrites the date and time field on its own.
+        control<QLabel>(&page, SystemPage::kDateTimeField)->setText(QStringLiteral("stale"));
+        QTRY_VERIFY_WITH_TIMEOUT(field(page, SystemPage::kDateTimeField) != "stale", 3000);
+    }
+
+    void failedVersionQueryKeepsTheOsFields() {
+        SystemPage page(Language::English);
+        {
+            testing::SimulatedMachine machine(kMachine);
+            QVERIFY(machine.open());
+            page.fill();
+        }
+        testing::SimulatedMachine failing(R"({"system": {"computerName": "OTHER",
+            "memory": {"totalPhysical": 1048576},
+            "version": {"queryFails": true}}})");
+        QVERIFY(failing.open());
+        page.fill();
+        QCOMPARE(field(page, 1042), QStringLiteral("Microsoft Windows XP"));
+        QCOMPARE(field(page, 1028), QStringLiteral("5.1.2600"));
+        QCOMPARE(field(page, 1044), QStringLiteral("Service Pack 2"));
+        QCOMPARE(field(page, 1014), QStringLiteral("OTHER"));
+        QCOMPARE(field(page, 1045), QStringLiteral("1024"));
+    }
+};
+
+QTEST_MAIN(SystemPageTest)
+#include "system_page_test.moc"

@@ -1,0 +1,88 @@
+// Writes the screenshots of docs/screenshots when ZELKORA_SCREENSHOT_DIR names
+// a folder (scripts/screenshots.sh); skipped otherwise.
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "app/shell/command_ids.h"
+#include "app/shell/main_window.h"
+#include "app/shell/reminder_dialog.h"
+#include "tests/support/simulated_machine.h"
+
+using namespace zelkora;
+using namespace zelkora::app;
+
+class Screenshots : public QObject {
+    Q_OBJECT
+  private slots:
+    void everyPageInEveryLanguage();
+};
+
+namespace {
+
+// The demo board with another system language.
+std::string demoWithLanguage(const char* languageId) {
+    std::ifstream file(testing::kMachinesDir / "demo.json");
+    nlohmann::json machine = nlohmann::json::parse(file);
+    machine["system"]["language"] = languageId;
+    return machine.dump();
+}
+
+void save(const QPixmap& picture, const QString& directory, const QString& name) {
+    QVERIFY(picture.save(QDir(directory).filePath(name + QStringLiteral(".png"))));
+}
+
+}  // namespace
+
+void Screenshots::everyPageInEveryLanguage() {
+    const QString directory = qEnvironmentVariable("ZELKORA_SCREENSHOT_DIR");
+    if (directory.isEmpty()) QSKIP("ZELKORA_SCREENSHOT_DIR is not set");
+    struct Shot {
+        const char* languageId;
+        uint8_t code;
+        Language language;
+        const char* suffix;
+    };
+    const Shot shots[] = {{"0x0409", 0, Language::English, "en"},
+                          {"0x0804", 1, Language::SimplifiedChinese, "zh-CN"},
+                          {"0x0404", 2, Language::TraditionalChinese, "zh-TW"}};
+    for (const Shot& shot : shots) {
+        testing::SimulatedMachine machine(demoWithLanguage(shot.languageId));
+        QVERIFY(machine.open());
+        ReminderDialog* reminder = nullptr;
+        MainWindow window(shot.language, shot.code, {}, [&](QDialog& dialog) {
+            reminder = qobject_cast<ReminderDialog*>(&dialog);
+            dialog.show();
+            QTest::qWait(300);
+            const QString suffix = QString::fromLatin1(shot.suffix);
+            save(dialog.grab(), directory, QStringLiteral("reminder-") + suffix);
+            // With a real screen, the start as a user sees it: the Reminder
+            // over the About page.
+            if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+                const QRect area = window.frameGeometry().united(dialog.frameGeometry());
+                save(QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
+                                                                  area.width(), area.height()),
+                     directory, QStringLiteral("start-") + suffix);
+            }
+            return 0;
+        });
+        window.move(20, 20);
+        window.show();
+        QTest::qWait(500);
+        QVERIFY(reminder);
+        const QString suffix = QString::fromLatin1(shot.suffix);
+        save(window.grab(), directory, QStringLiteral("about-") + suffix);
+        window.dispatch(command::kSystem);
+        QTest::qWait(100);
+        save(window.grab(), directory, QStringLiteral("system-") + suffix);
+        window.dispatch(command::kIdeDevice);
+        QTest::qWait(100);
+        save(window.grab(), directory, QStringLiteral("ide-") + suffix);
+    }
+}
+
+QTEST_MAIN(Screenshots)
+#include "screenshots_test.moc"

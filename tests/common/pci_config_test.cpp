@@ -1,0 +1,102 @@
+#include "common/pci_config.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "tests/support/simulated_machine.h"
+#include "winio/sim/pci_mechanism1.h"
+
+namespace zelkora::common {
+namespace {
+
+using winio::sim::portRead;
+using winio::sim::portWrite;
+
+// The routines' view of the board's ports.
+class BoardPorts : public PortIo {
+  public:
+    explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
+    uint32_t in(uint16_t port, uint8_t size) override { return board_.readPort(port, size); }
+    void out(uint16_t port, uint32_t value, uint8_t size) override {
+        board_.writePort(port, value, size);
+    }
+
+  private:
+    winio::sim::SimulatedBoard& board_;
+};
+
+constexpr char kBoard[] = R"({"pci": {"functions": [
+    {"address": "02:1f.5", "config": "8680 2524 0700 8002 01 00 03 06", "bytes": {"0x43": "0x9C", "0xFF": "0x5A"}}
+]}})";
+
+TEST(PciConfig, AddressKeepsEachNumberInsideItsField) {
+    EXPECT_EQ(pciConfigAddress(2, 0x1F, 5, 0x10), 0x8002'FD40u);
+    EXPECT_EQ(pciConfigAddress(0, 0, 0, 63), 0x8000'00FCu);
+    // A device number past 31 must not reach into the bus field.
+    EXPECT_EQ(pciConfigAddress(0, 0x3F, 0x0F, 0xFF), pciConfigAddress(0, 0x1F, 7, 63));
+}
+
+TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
+    testing::SimulatedMachine machine(kBoard);
+    BoardPorts ports(machine.board());
+    machine.board().recorder().start();
+    std::array<uint8_t, 256> bytes{};
+    ReadPCIConfigByteBlock(ports, 2, 0x1F, 5, bytes);
+
+    const auto& trace = machine.board().recorder().accesses();
+    ASSERT_EQ(trace.size(), 128u);
+    for (unsigned n = 0; n < 64; ++n) {
+        EXPECT_EQ(trace[2 * n], portWrite(0xCF8, 0x8002'FD00u + 4 * n, 4));
+        EXPECT_EQ(trace[2 * n + 1].port, 0xCFC);
+        EXPECT_EQ(trace[2 * n + 1].size, 4);
+    }
+    EXPECT_EQ(bytes[0x00], 0x86);
+    EXPECT_EQ(bytes[0x03], 0x24);
+    EXPECT_EQ(bytes[0x0B], 0x06);
+    EXPECT_EQ(bytes[0x43], 0x9C);
+    EXPECT_EQ(bytes[0xFF], 0x5A);
+}
+
+TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
+    testing::SimulatedMachine machine(kBoard);
+    BoardPorts ports(machine.board());
+    auto* space = machine.board().find<winio::sim::PciConfigMechanism1>()->space(2, 0x1F, 5);
+    ASSERT_NE(space, nullptr);
+    (*space)[0x40] = 0x11;
+    (*space)[0x41] = 0x22;
+    (*space)[0x42] = 0x33;
+
+    machine.board().recorder().start();
+    WritePCIConfigByte(ports, 2, 0x1F, 5, 0x42, 0xA7);
+    const std::vector expected = {portWrite(0xCF8, 0x8002'FD40u, 4),
+                                  portRead(0xCFC, 0x9C33'2211u, 4),
+                                  portWrite(0xCFC, 0x9CA7'2211u, 4)};
+    EXPECT_EQ(machine.board().recorder().accesses(), expected);
+    EXPECT_EQ((*space)[0x40], 0x11);
+    EXPECT_EQ((*space)[0x41], 0x22);
+    EXPECT_EQ((*space)[0x42], 0xA7);
+    EXPECT_EQ((*space)[0x43], 0x9C);
+
+    // The top byte of the last dword.
+    WritePCIConfigByte(ports, 2, 0x1F, 5, 0xFF, 0x01);
+    EXPECT_EQ((*space)[0xFF], 0x01);
+    EXPECT_EQ((*space)[0xFC], 0x00);
+}
+
+TEST(PciConfig, ParseHexByte) {
+    EXPECT_EQ(ParseHexByte("86"), 0x86);
+    EXPECT_EQ(ParseHexByte("fE"), 0xFE);
+    EXPECT_EQ(ParseHexByte("8"), 0x08);
+    EXPECT_EQ(ParseHexByte(""), 0x00);
+    // Any character that is not a hex digit gives FFh, a trailing "h" too.
+    EXPECT_EQ(ParseHexByte("86h"), 0xFF);
+    EXPECT_EQ(ParseHexByte("zz"), 0xFF);
+    EXPECT_EQ(ParseHexByte("-"), 0xFF);
+    EXPECT_EQ(ParseHexByte("8 "), 0xFF);
+    // Kept to eight bits.
+    EXPECT_EQ(ParseHexByte("123"), 0x23);
+}
+
+}  // namespace
+}  // namespace zelkora::common

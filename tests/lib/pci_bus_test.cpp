@@ -1,0 +1,181 @@
+#include "lib/devices/pci_bus.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/fixed_text.h"
+#include "lib/hw/driver.h"
+#include "tests/support/simulated_machine.h"
+
+namespace zelkora::devices {
+namespace {
+
+using common::fieldText;
+
+std::vector<PCIDeviceInfo> listPci() {
+    std::vector<PCIDeviceInfo> records;
+    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
+        GetNextPCIDevice(&records.emplace_back(), &pos);
+    }
+    return records;
+}
+
+std::string where(const PCIDeviceInfo& r) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
+    return text;
+}
+
+constexpr char kBus[] = R"({"pci": {"functions": [
+  {"address": "04:1f.7", "vendor": "0x1000", "class": "0x010000"},
+  {"address": "00:00.0", "vendor": "0x8086", "device": "0x2570", "class": "0x060000",
+   "revision": "0x02", "subsystem": "0x80F21043", "irq": "0x00"},
+  {"address": "00:01.0", "vendor": "0x8086", "headerType": "0x01", "subsystem": "0x12345678", "irq": "0xFF"},
+  {"address": "00:02.0", "vendor": "0x8086", "device": "0x24C2", "headerType": "0x80", "subsystem": "0x80A61043"},
+  {"address": "00:02.1", "vendor": "0x8086", "device": "0x24C4"},
+  {"address": "00:09.0", "allFunctions": true, "vendor": "0x10EC", "device": "0x8139"},
+  {"address": "00:0a.3", "vendor": "0x1106", "device": "0x3038"},
+  {"address": "01:00.0", "vendor": "0x10DE", "headerType": "0x81"},
+  {"address": "02:03.0", "vendor": "0x104C", "class": "0x060700", "headerType": "0x02", "subsystem": "0xFFFFFFFF"},
+  {"address": "05:00.0", "vendor": "0x8086", "device": "0x1234"}
+]}})";
+
+TEST(PciBus, ScanOrderDuplicatesAndLifecycle) {
+    testing::SimulatedMachine machine(kBus);
+    EXPECT_EQ(GetFirstPCIDevicePos(), nullptr) << "library not open";
+    ASSERT_TRUE(machine.open());
+    const auto records = listPci();
+    // 00:09 answers on all eight numbers with one space: listed once. 00:02
+    // differs per function: both, although 00:02.0 sets the multi-function
+    // bit and 00:0a has no function 0. Bus 5 lies past the scan.
+    std::vector<std::string> addresses;
+    for (const auto& r : records)
+        addresses.push_back(where(r));
+    EXPECT_EQ(addresses,
+              (std::vector<std::string>{"00:00.0", "00:01.0", "00:02.0", "00:02.1", "00:09.0",
+                                        "00:0a.3", "01:00.0", "02:03.0", "04:1f.7"}));
+    const auto again = listPci();
+    ASSERT_EQ(again.size(), records.size());
+    EXPECT_EQ(std::memcmp(again.data(), records.data(), records.size() * sizeof records[0]), 0);
+    UninitializeSysInfoLib();
+    EXPECT_EQ(GetFirstPCIDevicePos(), nullptr);
+}
+
+TEST(PciBus, HeaderTypesLayoutsAndSummaryFields) {
+    testing::SimulatedMachine machine(kBus);
+    ASSERT_TRUE(machine.open());
+    const auto records = listPci();
+    ASSERT_EQ(records.size(), 9u);
+    const auto& host = records[0];
+    EXPECT_EQ(host.Layout, 0x00);
+    EXPECT_EQ(host.VendorID, 0x8086);
+    EXPECT_EQ(host.DeviceID, 0x2570);
+    EXPECT_EQ(host.Subsystem, 0x80F21043u);
+    EXPECT_EQ(host.BaseClass << 16 | host.SubClass << 8 | host.ProgIf, 0x060000);
+    EXPECT_EQ(host.Revision, 0x02);
+    EXPECT_EQ(host.IRQ, 0x00);
+    EXPECT_EQ(host.Type0Registers[25].Offset, 0x3D);
+    EXPECT_EQ(host.Type0Registers[25].WriteMask, 0x00) << "interrupt pin read-only";
+    EXPECT_EQ(host.Type0Registers[75].Offset, 0xFC);
+    EXPECT_EQ(fieldText(host.ClassText), "Host/PCI bridge.");
+
+    const auto& bridge = records[1];  // 01h
+    EXPECT_EQ(bridge.Layout, 0xFF);
+    EXPECT_EQ(bridge.Subsystem, 0u);
+    EXPECT_EQ(bridge.Config[0x2C], 0x78) << "the snapshot keeps the bytes";
+    EXPECT_EQ(bridge.IRQ, 0xFF);
+    EXPECT_EQ(bridge.Type1Registers[32].Offset, 0x3D);
+    EXPECT_EQ(bridge.Type1Registers[32].WriteMask, 0xFF) << "interrupt pin writable";
+    EXPECT_EQ(bridge.Type1Registers[81].Offset, 0xFC);
+
+    EXPECT_EQ(records[2].Layout, 0x00) << "80h";
+    EXPECT_EQ(records[2].Subsystem, 0x80A61043u);
+    EXPECT_EQ(records[6].Layout, 0xFF) << "81h";
+    EXPECT_EQ(records[7].Layout, 0xFF) << "02h";
+    EXPECT_EQ(records[7].Subsystem, 0u);
+}
+
+TEST(PciBus, PortTrafficIsAddressThenDataForEveryDword) {
+    testing::SimulatedMachine machine(R"({"pci": {"functions": [
+        {"address": "03:04.2", "vendor": "0x8086", "device": "0x1229"}]}})");
+    ASSERT_TRUE(machine.open());
+    machine.board().recorder().start();
+    ASSERT_NE(GetFirstPCIDevicePos(), nullptr);
+    const auto& trace = machine.board().recorder().accesses();
+    // 1280 presence probes; 64 snapshot dwords and the header type again for
+    // the one present function.
+    ASSERT_EQ(trace.size(), 2u * (1280 + 65));
+    std::vector<uint32_t> addresses;
+    for (size_t i = 0; i < trace.size(); i += 2) {
+        ASSERT_EQ(trace[i], winio::sim::portWrite(0xCF8, trace[i].value, 4));
+        ASSERT_EQ(trace[i + 1], winio::sim::portRead(0xCFC, trace[i + 1].value, 4));
+        addresses.push_back(trace[i].value);
+    }
+    EXPECT_EQ(addresses.front(), 0x8000'0000u);
+    EXPECT_EQ(addresses.back(), 0x8004'FF00u);
+    const size_t at = (0x8003'2200u - 0x8000'0000u) / 0x100;  // 03:04.2
+    EXPECT_EQ(addresses[at], 0x8003'2200u);
+    EXPECT_EQ(addresses[at + 1], 0x8003'2200u) << "snapshot from dword 0";
+    EXPECT_EQ(addresses[at + 64], 0x8003'22FCu);
+    EXPECT_EQ(addresses[at + 65], 0x8003'220Cu) << "header type read again";
+    EXPECT_EQ(addresses[at + 66], 0x8003'2300u);
+}
+
+TEST(PciBus, HostileSpacesStillGiveTerminatedRecords) {
+    // All FFh after the vendor word (header type FFh, class FF/FF/FF), header
+    // type 7Fh, and a vendor of 0000h.
+    testing::SimulatedMachine machine(R"({"pci": {"functions": [
+        {"address": "00:03.0", "config": "3412)" +
+                                      std::string(508, 'F') + R"("},
+        {"address": "00:04.0", "vendor": "0x5678", "headerType": "0x7F", "class": "0x0B0000"},
+        {"address": "00:05.0", "vendor": "0x0000", "class": "0x000100"}]}})");
+    ASSERT_TRUE(machine.open());
+    const auto records = listPci();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].VendorID, 0x1234);
+    EXPECT_EQ(records[0].Layout, 0xFF);
+    EXPECT_EQ(fieldText(records[0].ClassText), "Device does not fit any of the defined class code");
+    EXPECT_EQ(records[1].Layout, 0xFF);
+    EXPECT_EQ(fieldText(records[1].ClassText), "Processors.");
+    for (const auto& r : records) {
+        EXPECT_EQ(r.ClassText[49], '\0');
+        EXPECT_EQ(fieldText(r.Description), kPciDescriptionFailure) << "empty registry";
+    }
+}
+
+// Answers device 1 only with subsystem 0, device 3 at once, device 2 never.
+class ScriptedDescriptions : public PciDescriptionSource {
+  public:
+    bool describe(uint16_t, uint16_t device, uint32_t subsystem, uint8_t,
+                  char (&text)[50]) override {
+        subsystems.push_back(subsystem);
+        std::memset(text, 0, sizeof text);
+        if (device == 2 || (device == 1 && subsystem != 0)) return false;
+        common::copyText(text, subsystem ? "by subsystem" : "by subsystem 0");
+        return true;
+    }
+    std::vector<uint32_t> subsystems;
+};
+
+TEST(PciBus, DescriptionRetriesWithSubsystemZeroThenFails) {
+    testing::SimulatedMachine machine(R"({"pci": {"functions": [
+        {"address": "00:01.0", "vendor": "0x1000", "device": "0x0001", "subsystem": "0x11112222"},
+        {"address": "00:02.0", "vendor": "0x1000", "device": "0x0002", "subsystem": "0x33334444"},
+        {"address": "00:03.0", "vendor": "0x1000", "device": "0x0003", "subsystem": "0x55556666"}]}})");
+    ASSERT_TRUE(machine.open());
+    ScriptedDescriptions descriptions;
+    const auto records = scanPciBus(hw::driverPorts(), descriptions);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(fieldText(records[0].Description), "by subsystem 0");
+    EXPECT_EQ(records[0].Subsystem, 0x11112222u) << "the retry works on a copy";
+    EXPECT_EQ(fieldText(records[1].Description), kPciDescriptionFailure);
+    EXPECT_EQ(fieldText(records[2].Description), "by subsystem");
+    EXPECT_EQ(descriptions.subsystems,
+              (std::vector<uint32_t>{0x11112222, 0, 0x33334444, 0, 0x55556666}));
+}
+
+}  // namespace
+}  // namespace zelkora::devices

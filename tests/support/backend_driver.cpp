@@ -1,0 +1,44 @@
+#include "tests/support/backend_driver.h"
+
+#include "winio/core/driver_core.h"
+
+namespace zelkora::testing {
+
+namespace {
+
+class BackendDriver : public hw::Driver {
+  public:
+    explicit BackendDriver(std::shared_ptr<winio::Backend> backend) : core_(std::move(backend)) {}
+
+    bool initializeWinIo() override { return core_.initialize(); }
+    int32_t shutdownWinIo() override { return core_.shutdown(); }
+    bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
+        return core_.getPortVal(port, value, size);
+    }
+    bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
+        return core_.setPortVal(port, value, size);
+    }
+    bool getPhysByte(uint32_t address, uint8_t* value) override {
+        return core_.getPhysByte(address, value);
+    }
+    bool getPhysWord(uint32_t address, uint16_t* value) override {
+        return core_.getPhysWord(address, value);
+    }
+    bool getPhysLong(uint32_t address, uint32_t* value) override {
+        return core_.getPhysLong(address, value);
+    }
+    bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
+        return core_.getPhysBlock(address, buffer, length);
+    }
+
+  private:
+    winio::DriverCore core_;
+};
+
+}  // namespace
+
+std::unique_ptr<hw::Driver> makeBackendDriver(std::shared_ptr<winio::Backend> backend) {
+    return std::make_unique<BackendDriver>(std::move(backend));
+}
+
+}  // namespace zelkora::testing

@@ -1,0 +1,145 @@
+#include "winio/sim/lspci_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/simulated_machine.h"
+#include "winio/sim/pci_mechanism1.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::winio::sim {
+namespace {
+
+const std::filesystem::path kFixtures = testing::kSourceDir / "tests/winio/fixtures/lspci";
+
+TEST(LspciDump, ReadsFunctionsOfDomainZeroOnly) {
+    const auto functions = parseLspciDump(
+        "0000:00:1f.3 SMBus: Intel Corporation Device 24d3 (rev 02)\n"
+        "\tSubsystem: ASUSTeK Computer Inc. Device 80a6\n"
+        "00: 86 80 d3 24 01 00 80 02 02 00 05 0c 00 00 00 00\r\n"
+        "30: 00 00 00 00 00 00 00 00 00 00 00 00 11 02\n"
+        "f0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5a\n"
+        "100: 01 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+        "\n"
+        "0001:02:00.0 Ethernet controller: some card\n"
+        "00: ee ee ee ee\n"
+        "03:1c.7 PCI bridge: short form\n"
+        "00: 86 80\n");
+    ASSERT_EQ(functions.size(), 2u);
+    const auto& smbus = functions[0];
+    EXPECT_EQ(smbus.bus, 0x00);
+    EXPECT_EQ(smbus.device, 0x1F);
+    EXPECT_EQ(smbus.function, 3);
+    EXPECT_EQ(smbus.config[0x00], 0x86);
+    EXPECT_EQ(smbus.config[0x0B], 0x0C);
+    EXPECT_EQ(smbus.config[0x3C], 0x11);
+    EXPECT_EQ(smbus.config[0x3E], 0xFF) << "bytes past a short line are not shown";
+    EXPECT_EQ(smbus.config[0x10], 0xFF) << "lines not shown read FFh";
+    EXPECT_EQ(smbus.config[0xFF], 0x5A);
+    EXPECT_EQ(functions[1].bus, 0x03);
+    EXPECT_EQ(functions[1].device, 0x1C);
+    EXPECT_EQ(functions[1].function, 7);
+    EXPECT_EQ(functions[1].config[0x01], 0x80);
+}
+
+TEST(LspciDump, RefusesMalformedHexLinesWithTheirLineNumber) {
+    auto problem = [](const char* text) {
+        try {
+            parseLspciDump(text);
+        } catch (const LspciDumpError& error) {
+            return std::string(error.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(problem("00: 86 80\n"), "line 1: hex bytes before the first function line");
+    EXPECT_EQ(problem("00:00.0 Host\n00: 86 8g\n"), "line 2: not a hex byte: 8g");
+    EXPECT_EQ(problem("00:00.0 Host\n00: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"),
+              "line 2: more than 16 bytes on one line");
+}
+
+struct ListedFunction {
+    std::string address;
+    unsigned classCode = 0, vendor = 0, device = 0, revision = 0;
+    friend bool operator==(const ListedFunction&, const ListedFunction&) = default;
+};
+
+// The lines of `lspci -n`: "00:01.0 0600: 8086:2571 (rev 02)".
+std::vector<ListedFunction> readLspciN(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<ListedFunction> out;
+    for (std::string line; std::getline(in, line);) {
+        char address[16] = {};
+        ListedFunction f;
+        if (std::sscanf(line.c_str(), "%15s %x: %x:%x", address, &f.classCode, &f.vendor,
+                        &f.device) != 4) {
+            continue;
+        }
+        f.address = address;
+        if (const auto rev = line.find("(rev "); rev != std::string::npos) {
+            f.revision = static_cast<unsigned>(std::stoul(line.substr(rev + 5, 2), nullptr, 16));
+        }
+        out.push_back(f);
+    }
+    return out;
+}
+
+std::vector<ListedFunction> listLibrary() {
+    std::vector<ListedFunction> out;
+    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
+        PCIDeviceInfo r{};
+        GetNextPCIDevice(&r, &pos);
+        char address[16];
+        std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
+        out.push_back(
+            {address, unsigned{r.BaseClass} << 8 | r.SubClass, r.VendorID, r.DeviceID, r.Revision});
+    }
+    return out;
+}
+
+TEST(LspciDump, ReplaysThisHostsBusAsLspciListedIt) {
+    const auto expected = readLspciN(kFixtures / "host-n.txt");
+    ASSERT_FALSE(expected.empty());
+    for (const char* dump : {"host-xxx.txt", "host-x.txt"}) {
+        testing::SimulatedMachine machine(
+            std::string(R"({"pci": {"lspciDumps": [")") + dump + R"("]}})", kFixtures);
+        ASSERT_TRUE(machine.open());
+        EXPECT_EQ(listLibrary(), expected) << dump;
+    }
+}
+
+TEST(LspciDump, UnprivilegedDumpShowsFfPastTheHeader) {
+    testing::SimulatedMachine full(R"({"pci": {"lspciDump": "host-xxx.txt"}})", kFixtures);
+    testing::SimulatedMachine header(R"({"pci": {"lspciDump": "host-x.txt"}})", kFixtures);
+    auto* fullSpace = full.board().find<PciConfigMechanism1>()->space(0, 1, 0);
+    auto* headerSpace = header.board().find<PciConfigMechanism1>()->space(0, 1, 0);
+    ASSERT_TRUE(fullSpace && headerSpace);
+    EXPECT_TRUE(std::equal(fullSpace->begin(), fullSpace->begin() + 0x40, headerSpace->begin()));
+    EXPECT_EQ((*fullSpace)[0x40], 0x09) << "the capability list of the full dump";
+    EXPECT_TRUE(std::all_of(headerSpace->begin() + 0x40, headerSpace->end(),
+                            [](uint8_t b) { return b == 0xFF; }));
+}
+
+TEST(LspciDump, MachineFileErrorsNameTheField) {
+    auto problem = [](const std::string& json) {
+        try {
+            testing::SimulatedMachine machine(json, kFixtures);
+        } catch (const platform::machine::MachineError& error) {
+            return std::string(error.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_NE(
+        problem(R"({"pci": {"lspciDump": "missing.txt"}})").find("pci.lspciDump: cannot read"),
+        std::string::npos);
+    const auto clash = problem(R"({"pci": {"functions": [{"address": "00:02.0", "vendor": 1}],
+                                           "lspciDump": "host-x.txt"}})");
+    EXPECT_NE(clash.find("00:02.0, a function that is already on the board"), std::string::npos)
+        << clash;
+}
+
+}  // namespace
+}  // namespace zelkora::winio::sim
