@@ -132,5 +132,32 @@ TEST_F(ChipsetDriver, WindowsNt4LeavesTheTextsUnknown) {
     EXPECT_EQ(texts.date, "Unknown");
 }
 
+TEST(ChipsetDriverDemo, MotherBoardRecordOfTheDemoBoard) {
+    auto demo = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+    ASSERT_TRUE(demo->open());
+    MotherBoardInfo info{};
+    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
+    EXPECT_STREQ(info.ModelName, "MB 865PE Pro");
+    EXPECT_STREQ(info.BIOSVendor, "Phoenix Technologies, LTD");
+    EXPECT_EQ(info.BIOSRomSize, 512);
+    EXPECT_STREQ(info.ChipsetDriverProvider, "Intel");
+    EXPECT_STREQ(info.ChipsetDriverVersion, "5.1.1002");
+    EXPECT_STREQ(info.ChipsetDriverDate, "07/15/2003");
+}
+
+TEST(ChipsetDriverDemo, WindowsNt4StillSucceeds) {
+    SimulatedMachine nt4(
+        R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0, "build": 1381}},
+      "registry": ["demo/registry.reg"],
+      "pci": {"functions": [{"address": "00:00.0", "vendor": "0x8086", "device": "0x2570", "class": "0x060000",
+                             "revision": "0x02", "subsystem": "0x80F21043"}]}})");
+    ASSERT_TRUE(nt4.open());
+    MotherBoardInfo info{};
+    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
+    EXPECT_STREQ(info.ChipsetDriverProvider, "Unknown");
+    EXPECT_STREQ(info.ChipsetDriverVersion, "Unknown");
+    EXPECT_STREQ(info.ChipsetDriverDate, "Unknown");
+}
+
 }  // namespace
 }  // namespace zelkora::probes
