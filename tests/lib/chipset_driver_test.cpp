@@ -146,13 +146,21 @@ TEST(ChipsetDriverDemo, MotherBoardRecordOfTheDemoBoard) {
 }
 
 TEST(ChipsetDriverDemo, WindowsNt4StillSucceeds) {
-    SimulatedMachine nt4(
-        R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0, "build": 1381}},
-      "registry": ["demo/registry.reg"],
+    // The demo's host bridge and registry; only the version differs.
+    const auto board = [](const char* minor) {
+        return std::string(R"({"system": {"version": {"platformId": 2, "major": )") + minor +
+               R"(, "build": 1381}, "windowsDirectory": "demo/windows"}, "registry": ["demo/registry.reg"],
       "pci": {"functions": [{"address": "00:00.0", "vendor": "0x8086", "device": "0x2570", "class": "0x060000",
-                             "revision": "0x02", "subsystem": "0x80F21043"}]}})");
-    ASSERT_TRUE(nt4.open());
+                             "revision": "0x02", "subsystem": "0x80F21043"}]}})";
+    };
     MotherBoardInfo info{};
+    SimulatedMachine xp(board(R"(5, "minor": 1)"));
+    ASSERT_TRUE(xp.open());
+    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
+    EXPECT_STREQ(info.ChipsetDriverProvider, "Intel");
+
+    SimulatedMachine nt4(board(R"(4, "minor": 0)"));
+    ASSERT_TRUE(nt4.open());
     ASSERT_EQ(GetMotherBoardInfo(&info), 1);
     EXPECT_STREQ(info.ChipsetDriverProvider, "Unknown");
     EXPECT_STREQ(info.ChipsetDriverVersion, "Unknown");
