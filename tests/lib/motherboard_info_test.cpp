@@ -78,20 +78,6 @@ TEST(MotherBoardInfo, IdentificationSplitStaysInsideTheText) {
     EXPECT_STREQ(info.ReleaseDate, "Jan.05.2003");
 }
 
-TEST(MotherBoardInfo, DefaultsWithoutSources) {
-    SimulatedMachine machine(R"({"bios": {}})");
-    ASSERT_TRUE(machine.open());
-    MotherBoardInfo info;
-    std::memset(&info, 0x5A, sizeof info);
-    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
-    EXPECT_STREQ(info.Manufacture, "Mirel Inc.");
-    EXPECT_STREQ(info.ModelName, "Unknown");
-    EXPECT_STREQ(info.BIOSVendor, "Unknown");
-    EXPECT_STREQ(info.BIOSRevision, "Unknown");
-    EXPECT_EQ(info.BIOSRomSize, 0);
-    EXPECT_STREQ(info.ChipsetDriverDate, "Unknown");
-}
-
 TEST(MotherBoardInfo, ClosedAccessGivesDefaultsAndZero) {
     auto machine = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
     MotherBoardInfo info;

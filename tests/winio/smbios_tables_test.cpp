@@ -83,11 +83,6 @@ TEST(SmbiosTables, RefusesBadDescriptions) {
     EXPECT_NE(buildError(R"({"smbios": {"tableAddress": "0xF0010", "structures": [{"type": 0}]}})")
                   .find("over the entry point"),
               std::string::npos);
-    EXPECT_NE(buildError(R"({"smbios": {"dumpBin": "x.bin", "structures": [{"type": 0}]}})")
-                  .find("smbios.dumpBin"),
-              std::string::npos);
-    EXPECT_NE(buildError(R"({"smbios": {}})").find("must give structures or a dumpBin file"),
-              std::string::npos);
     EXPECT_NE(buildError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 34}]},
                              "smbios": {"structures": [{"type": 0}]}})")
                   .find("smbios"),
