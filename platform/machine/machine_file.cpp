@@ -182,7 +182,12 @@ std::vector<uint8_t> Field::hexBlob(size_t maximumBytes) const {
 std::filesystem::path Field::filePath() const {
     std::filesystem::path name = string();
     if (name.empty()) fail("must name a file");
-    return name.is_absolute() ? name : file_->directory() / name;
+    // Absolute, so that a machine named by a relative path still finds its
+    // files whatever folder a later open starts from.
+    std::error_code error;
+    const auto path = name.is_absolute() ? name : file_->directory() / name;
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal();
 }
 
 std::string Field::stringOr(std::string_view key, std::string_view fallback) const {
