@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 cmake --preset release
-cmake --build --preset release
+cmake --build --preset release --target zelkora zelkora-cli zelkora-sysinfo winio
 
 export ZELKORA_MACHINE=$PWD/machines/demo.json
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
