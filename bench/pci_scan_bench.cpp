@@ -16,6 +16,7 @@
 #include "platform/machine/machine_file.h"
 #include "platform/services.h"
 #include "platform/sim/simulated_services.h"
+#include "tests/support/backend_driver.h"
 #include "winio/core/driver_core.h"
 #include "winio/sim/board_builder.h"
 #include "zelkora/sysinfo.h"
@@ -27,28 +28,6 @@ using namespace zelkora;
 constexpr int kFunctions = 200;
 constexpr int kKeys = 100'000;
 constexpr char kEnum[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum";
-
-class BoardDriver : public hw::Driver {
-  public:
-    explicit BoardDriver(std::shared_ptr<winio::Backend> board) : core_(std::move(board)) {}
-    bool initializeWinIo() override { return core_.initialize(); }
-    int32_t shutdownWinIo() override { return core_.shutdown(); }
-    bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
-        return core_.getPortVal(port, value, size);
-    }
-    bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
-        return core_.setPortVal(port, value, size);
-    }
-    bool getPhysByte(uint32_t a, uint8_t* v) override { return core_.getPhysByte(a, v); }
-    bool getPhysWord(uint32_t a, uint16_t* v) override { return core_.getPhysWord(a, v); }
-    bool getPhysLong(uint32_t a, uint32_t* v) override { return core_.getPhysLong(a, v); }
-    bool getPhysBlock(uint32_t a, uint8_t* b, uint32_t n) override {
-        return core_.getPhysBlock(a, b, n);
-    }
-
-  private:
-    winio::DriverCore core_;
-};
 
 struct Function {
     int bus, device, function;
@@ -141,7 +120,7 @@ int main() {
     const int keys = writeHive(functions, regFile);
     const auto file = platform::machine::MachineFile::parse(machineJson(functions, regFile),
                                                             "pci-scan-bench.json", ".");
-    hw::setDriver(std::make_unique<BoardDriver>(winio::sim::buildBoard(*file)));
+    hw::setDriver(testing::makeBackendDriver(winio::sim::buildBoard(*file)));
     platform::setServices(platform::makeSimulatedServices(*file));
     if (InitializeSysInfoLib() != 1) {
         std::fprintf(stderr, "pci_scan_bench: the library did not open\n");

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
 
@@ -12,19 +13,6 @@ namespace {
 
 using winio::sim::portRead;
 using winio::sim::portWrite;
-
-// The routines' view of the board's ports.
-class BoardPorts : public PortIo {
-  public:
-    explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
-    uint32_t in(uint16_t port, uint8_t size) override { return board_.readPort(port, size); }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        board_.writePort(port, value, size);
-    }
-
-  private:
-    winio::sim::SimulatedBoard& board_;
-};
 
 constexpr char kBoard[] = R"({"pci": {"functions": [
     {"address": "02:1f.5", "config": "8680 2524 0700 8002 01 00 03 06", "bytes": {"0x43": "0x9C", "0xFF": "0x5A"}}
@@ -39,7 +27,7 @@ TEST(PciConfig, AddressKeepsEachNumberInsideItsField) {
 
 TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
     testing::SimulatedMachine machine(kBoard);
-    BoardPorts ports(machine.board());
+    testing::BoardPorts ports(machine.board());
     machine.board().recorder().start();
     std::array<uint8_t, 256> bytes{};
     ReadPCIConfigByteBlock(ports, 2, 0x1F, 5, bytes);
@@ -60,7 +48,7 @@ TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
 
 TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
     testing::SimulatedMachine machine(kBoard);
-    BoardPorts ports(machine.board());
+    testing::BoardPorts ports(machine.board());
     auto* space = machine.board().find<winio::sim::PciConfigMechanism1>()->space(2, 0x1F, 5);
     ASSERT_NE(space, nullptr);
     (*space)[0x40] = 0x11;

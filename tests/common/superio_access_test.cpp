@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/superio_access.h"
+#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "winio/sim/superio_chip_model.h"
@@ -16,19 +17,6 @@ using winio::sim::PortAccess;
 using winio::sim::portRead;
 using winio::sim::portWrite;
 using Trace = std::vector<PortAccess>;
-
-// The register routines talking straight to a simulated board.
-class BoardPorts : public PortIo {
-  public:
-    explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
-    uint32_t in(uint16_t port, uint8_t size) override { return board_.readPort(port, size); }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        board_.writePort(port, value, size);
-    }
-
-  private:
-    winio::sim::SimulatedBoard& board_;
-};
 
 std::string chipBoard(std::string_view method, std::string_view port) {
     return R"({"superio": {"method": ")" + std::string(method) + R"(", "port": ")" +
@@ -64,7 +52,7 @@ TEST(SuperIoAccess, WritesFollowEachVendorsSequenceAndReachTheChip) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.manufacturer);
         testing::SimulatedMachine machine(chipBoard(c.method, c.port));
-        BoardPorts ports(machine.board());
+        testing::BoardPorts ports(machine.board());
         const auto port = static_cast<uint16_t>(c.port == "0x2E" ? 0x2E : 0x4E);
         machine.board().recorder().start();
         WriteSuperIORegister(ports, c.manufacturer, port, 2, 0x60, 0x02);
@@ -87,7 +75,7 @@ TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
     testing::SimulatedMachine machine(R"({
       "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
       "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE7": "0xFE"}}})");
-    BoardPorts ports(machine.board());
+    testing::BoardPorts ports(machine.board());
     auto& recorder = machine.board().recorder();
     recorder.start();
     WriteSuperIORegister(ports, "VIA VT686", 0x3F0, 9, 0xE8, 0xBE);
@@ -115,7 +103,7 @@ TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
 
 TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
     testing::SimulatedMachine machine(chipBoard("winbond", "0x2E"));
-    BoardPorts ports(machine.board());
+    testing::BoardPorts ports(machine.board());
     auto& recorder = machine.board().recorder();
     recorder.start();
     EXPECT_EQ(ProbeChipID(ports, 0x2E, 0x20), 0x52);
@@ -133,11 +121,11 @@ TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
                      portRead(0x371, 0xFF), portWrite(0x370, 0xAA)}));
 
     testing::SimulatedMachine smsc(chipBoard("smsc", "0x4E"));
-    BoardPorts smscPorts(smsc.board());
+    testing::BoardPorts smscPorts(smsc.board());
     EXPECT_EQ(ProbeChipID(smscPorts, 0x4E, 0x21), 0x17);
     testing::SimulatedMachine ite(
         R"({"superio": {"method": "ite", "port": "0x4E", "id": "0x8712", "revision": "0x08"}})");
-    BoardPorts itePorts(ite.board());
+    testing::BoardPorts itePorts(ite.board());
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x20), 0x87);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x21), 0x12);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x22), 0x08);

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "lib/hw/driver.h"
-#include "winio/core/driver_core.h"
+#include "tests/support/backend_driver.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/smbios_image.h"
 #include "zelkora/sysinfo.h"
@@ -18,34 +18,6 @@ namespace zelkora::winio::live {
 namespace {
 
 namespace fs = std::filesystem;
-
-class LiveDriver : public hw::Driver {
-  public:
-    explicit LiveDriver(std::shared_ptr<Backend> host) : core_(std::move(host)) {}
-    bool initializeWinIo() override { return core_.initialize(); }
-    int32_t shutdownWinIo() override { return core_.shutdown(); }
-    bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
-        return core_.getPortVal(port, value, size);
-    }
-    bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
-        return core_.setPortVal(port, value, size);
-    }
-    bool getPhysByte(uint32_t address, uint8_t* value) override {
-        return core_.getPhysByte(address, value);
-    }
-    bool getPhysWord(uint32_t address, uint16_t* value) override {
-        return core_.getPhysWord(address, value);
-    }
-    bool getPhysLong(uint32_t address, uint32_t* value) override {
-        return core_.getPhysLong(address, value);
-    }
-    bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
-        return core_.getPhysBlock(address, buffer, length);
-    }
-
-  private:
-    DriverCore core_;
-};
 
 // Type 0 (ROM size byte 0Fh: 1 MiB), type 4 (3000 MHz on a 100 MHz clock) and the end marker.
 const std::vector<uint8_t> kTable = {
@@ -85,7 +57,7 @@ class LiveHostBios : public ::testing::Test {
     }
     void openLibrary() {
         UninitializeSysInfoLib();
-        hw::setDriver(std::make_unique<LiveDriver>(std::make_shared<LiveHost>(paths_)));
+        hw::setDriver(zelkora::testing::makeBackendDriver(std::make_shared<LiveHost>(paths_)));
         ASSERT_EQ(InitializeSysInfoLib(), 1);
     }
 
