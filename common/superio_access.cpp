@@ -5,10 +5,13 @@ namespace zelkora::common {
 namespace {
 
 constexpr uint16_t kPciAddressPort = 0xCF8;
+constexpr uint16_t kPciDataPort = 0xCFC;
 constexpr uint16_t kPciByte85Port = 0xCFD;
-// Bus 0, device 7, function 0, dword 84h: the VIA south bridge's
-// function control byte 85h sits in lane 1.
+// Bus 0, device 7, function 0: dword 00h holds the vendor; in dword 84h the
+// VIA south bridge's function control byte 85h sits in lane 1.
+constexpr uint32_t kViaBridgeIdentity = 0x8000'3800;
 constexpr uint32_t kViaFunctionControl = 0x8000'3884;
+constexpr uint16_t kViaVendorId = 0x1106;
 constexpr uint8_t kViaSuperIoEnable = 0x02;
 constexpr uint8_t kLogicalDeviceSelect = 0x07;
 
@@ -24,11 +27,15 @@ uint8_t iteFourthKey(uint16_t port) {
 }
 
 // The bridge's Super-I/O stays enabled afterwards; nothing clears the bit.
-void enableViaSuperIo(PortIo& ports) {
+// Whatever else sits at 00:07.0 (a root port, a dummy host bridge) is left
+// untouched: looking must never write to a device.
+bool enableViaSuperIo(PortIo& ports) {
+    if (!ViaSuperIoBridgePresent(ports)) return false;
     ports.out(kPciAddressPort, kViaFunctionControl, 4);
     const auto control = static_cast<uint8_t>(readByte(ports, kPciByte85Port) | kViaSuperIoEnable);
     ports.out(kPciAddressPort, kViaFunctionControl, 4);
     writeByte(ports, kPciByte85Port, control);
+    return true;
 }
 
 uint8_t probeWithSequence(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg) {
@@ -40,6 +47,11 @@ uint8_t probeWithSequence(PortIo& ports, SuperIoMethod method, uint16_t port, ui
 
 }  // namespace
 
+bool ViaSuperIoBridgePresent(PortIo& ports) {
+    ports.out(kPciAddressPort, kViaBridgeIdentity, 4);
+    return (ports.in(kPciDataPort, 4) & 0xFFFF) == kViaVendorId;
+}
+
 SuperIoMethod superIoMethodFor(std::string_view manufacturer) {
     if (manufacturer == "WINBOND") return SuperIoMethod::Winbond;
     if (manufacturer == "SMSC") return SuperIoMethod::Smsc;
@@ -48,7 +60,7 @@ SuperIoMethod superIoMethodFor(std::string_view manufacturer) {
     return SuperIoMethod::None;
 }
 
-void enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
+bool enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
     switch (method) {
         case SuperIoMethod::Winbond:
             writeByte(ports, port, 0x87);
@@ -64,11 +76,11 @@ void enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
             writeByte(ports, port, iteFourthKey(port));
             break;
         case SuperIoMethod::Via:
-            enableViaSuperIo(ports);
-            break;
+            return enableViaSuperIo(ports);
         case SuperIoMethod::None:
-            break;
+            return false;
     }
+    return true;
 }
 
 void selectLogicalDevice(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device) {
@@ -106,7 +118,7 @@ void exitConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port) {
 
 uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device,
                             uint8_t reg) {
-    enterConfiguration(ports, method, port);
+    if (!enterConfiguration(ports, method, port)) return 0;
     selectLogicalDevice(ports, method, port, device);
     const uint8_t value = readIndexedRegister(ports, method, port, reg);
     exitConfiguration(ports, method, port);
@@ -133,6 +145,7 @@ void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, ui
                                 uint8_t device, std::span<uint8_t, 256> registers) {
     const SuperIoMethod method = superIoMethodFor(manufacturer);
     if (method == SuperIoMethod::None) return;
+    if (method == SuperIoMethod::Via && !ViaSuperIoBridgePresent(ports)) return;
     for (unsigned reg = 0; reg < registers.size(); ++reg) {
         registers[reg] =
             readSuperIoRegister(ports, method, port, device, static_cast<uint8_t>(reg));
@@ -142,8 +155,7 @@ void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, ui
 void WriteSuperIORegister(PortIo& ports, std::string_view manufacturer, uint16_t port,
                           uint8_t device, uint8_t reg, uint8_t value) {
     const SuperIoMethod method = superIoMethodFor(manufacturer);
-    if (method == SuperIoMethod::None) return;
-    enterConfiguration(ports, method, port);
+    if (!enterConfiguration(ports, method, port)) return;
     selectLogicalDevice(ports, method, port, device);
     writeIndexedRegister(ports, port, reg, value);
     exitConfiguration(ports, method, port);

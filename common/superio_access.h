@@ -20,8 +20,13 @@ inline constexpr std::string_view kViaManufacturer = "VIA VT686";
 // other text gives None.
 SuperIoMethod superIoMethodFor(std::string_view manufacturer);
 
-// The pieces of one access sequence, P being the index port.
-void enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port);
+// True when 00:07.0 is a VIA device, the only place whose byte 85h the VIA
+// method may set. Reads the vendor through 0CF8h/0CFCh; writes no register.
+bool ViaSuperIoBridgePresent(PortIo& ports);
+
+// The pieces of one access sequence, P being the index port. Entering
+// fails, touching no register, for None and for VIA without its bridge.
+bool enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port);
 void selectLogicalDevice(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device);
 uint8_t readIndexedRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg);
 void writeIndexedRegister(PortIo& ports, uint16_t port, uint8_t reg, uint8_t value);
@@ -36,12 +41,13 @@ uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, 
 uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg);
 
 // Registers 00h-FFh of a logical device by the manufacturer's method. With
-// no known method the buffer is left as it is and no port is touched.
+// no known method, or VIA without its bridge, the buffer is left as it is
+// and no register is touched.
 void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, uint16_t port,
                                 uint8_t device, std::span<uint8_t, 256> registers);
 
 // Writes one register of a logical device by the manufacturer's method; an
-// unknown manufacturer writes nothing.
+// unknown manufacturer, or VIA without its bridge, writes nothing.
 void WriteSuperIORegister(PortIo& ports, std::string_view manufacturer, uint16_t port,
                           uint8_t device, uint8_t reg, uint8_t value);
 

@@ -185,10 +185,15 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
             const std::string_view key =
                 serial ? (serialCounter == 1 ? kUartAKey : kUartBKey) : row.fileKey;
             findChipRanges(ports, file, record, key, manufacturer);
-        } else {
+        } else if (common::ViaSuperIoBridgePresent(ports)) {
             manufacturer = common::kViaManufacturer;
             common::copyText(record.Manufacturer, manufacturer);
             findViaRanges(ports, file, record, serialCounter);
+        } else {
+            // No chip and no VIA bridge (a floating bus, another vendor's
+            // device at 00:07.0): nothing to list.
+            if (serial) ++serialCounter;
+            continue;
         }
 
         if (serial) record.Instance = static_cast<uint8_t>(serialCounter);

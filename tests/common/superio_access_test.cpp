@@ -79,9 +79,11 @@ TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
     auto& recorder = machine.board().recorder();
     recorder.start();
     WriteSuperIORegister(ports, "VIA VT686", 0x3F0, 9, 0xE8, 0xBE);
-    EXPECT_EQ(recorder.accesses(), (Trace{portWrite(0xCF8, 0x8000'3884, 4), portRead(0xCFD, 0x01),
-                                          portWrite(0xCF8, 0x8000'3884, 4), portWrite(0xCFD, 0x03),
-                                          portWrite(0x3F0, 0xE8), portWrite(0x3F1, 0xBE)}));
+    EXPECT_EQ(recorder.accesses(),
+              (Trace{portWrite(0xCF8, 0x8000'3800, 4), portRead(0xCFC, 0x0686'1106, 4),
+                     portWrite(0xCF8, 0x8000'3884, 4), portRead(0xCFD, 0x01),
+                     portWrite(0xCF8, 0x8000'3884, 4), portWrite(0xCFD, 0x03),
+                     portWrite(0x3F0, 0xE8), portWrite(0x3F1, 0xBE)}));
     std::array<uint8_t, 256> registers{};
     ReadLogicalDeviceRegisters(ports, "VIA VT686", 0x3F0, 0, registers);
     EXPECT_EQ(registers[0xE0], 0x3C);

@@ -2,16 +2,20 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/superio_access.h"
 #include "lib/devices/ide_devices.h"
 #include "lib/devices/superio_devices.h"
 #include "lib/hw/driver.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
+#include "winio/sim/pci_mechanism1.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::devices {
@@ -261,18 +265,46 @@ class FloatingPorts : public common::PortIo {
     winio::live::LiveHost host_;
 };
 
-TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndTheViaPath) {
+TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
     Scratch scratch;
     testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
     FloatingPorts ports(scratch.dir());
     for (const auto& record : enumerateIdeDevices(ports))
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;
-    const auto records = enumerateSuperIoDevices(ports, manufacturer);
-    ASSERT_FALSE(records.empty());
-    EXPECT_EQ(manufacturer, "VIA VT686");
-    EXPECT_EQ(records[0].ConfigPort, 0x3F0);
-    EXPECT_EQ(records[0].ChipID, 0xFF) << "floating E0h";
+    EXPECT_TRUE(enumerateSuperIoDevices(ports, manufacturer).empty());
+}
+
+// On current boards 00:07.0 is a root port or a dummy host bridge: the VIA
+// method must not set "its" byte 85h, by walks or by register accesses.
+TEST(SuperIo, AnotherVendorsDeviceAt0007IsNeverWritten) {
+    testing::SimulatedMachine machine(R"({"pci": {"functions": [
+      {"address": "00:07.0", "vendor": "0x8086", "device": "0x9A23", "class": "0x060400",
+       "bytes": {"0x85": "0x01"}}]}})");
+    ASSERT_TRUE(machine.open());
+    const auto* pci = machine.board().find<winio::sim::PciConfigMechanism1>();
+    const auto before = *pci->space(0, 7, 0);
+    auto& recorder = machine.board().recorder();
+    recorder.start();
+    EXPECT_TRUE(walk().empty());
+    EXPECT_TRUE(walk().empty());
+    const auto configurationDataWrite = [](const PortAccess& access) {
+        return access.direction == PortAccess::Direction::Write && access.port >= 0xCFC &&
+               access.port <= 0xCFF;
+    };
+    EXPECT_EQ(std::count_if(recorder.accesses().begin(), recorder.accesses().end(),
+                            configurationDataWrite),
+              0);
+    recorder.clear();
+    std::array<uint8_t, 256> registers{};
+    common::ReadLogicalDeviceRegisters(hw::driverPorts(), "VIA VT686", 0x3F0, 0, registers);
+    common::WriteSuperIORegister(hw::driverPorts(), "VIA VT686", 0x3F0, 0, 0xE7, 0xBE);
+    EXPECT_EQ(*pci->space(0, 7, 0), before);
+    for (const auto& access : recorder.accesses()) {
+        EXPECT_FALSE(configurationDataWrite(access));
+        EXPECT_FALSE(access.port == 0x3F0 || access.port == 0x3F1)
+            << "no VIA index access without the bridge";
+    }
 }
 
 }  // namespace
