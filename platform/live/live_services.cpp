@@ -1,5 +1,7 @@
 #include "platform/live/live_services.h"
 
+#include "platform/live/system_root.h"
+
 #include <pwd.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
@@ -25,7 +27,7 @@ uint32_t saturate(unsigned long long bytes) {
 
 // MemAvailable from /proc/meminfo, in bytes; 0 when the kernel has none.
 unsigned long long memAvailable() {
-    std::ifstream in("/proc/meminfo");
+    std::ifstream in(hostPath("proc/meminfo"));
     std::string key;
     unsigned long long kilobytes = 0;
     std::string unit;
@@ -36,7 +38,7 @@ unsigned long long memAvailable() {
 }
 
 std::string distributionName() {
-    std::ifstream in("/etc/os-release");
+    std::ifstream in(hostPath("etc/os-release"));
     std::string line;
     while (std::getline(in, line)) {
         if (line.rfind("PRETTY_NAME=", 0) == 0) {

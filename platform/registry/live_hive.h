@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/live/system_root.h"
 #include "platform/registry/hive.h"
 
 namespace zelkora::platform::registry {
 
 // Where the live hive is read from; tests point these at a tree of their own.
 struct LiveHiveSources {
-    std::filesystem::path sysfsRoot = "/sys";
+    std::filesystem::path sysfsRoot = hostPath("sys");
     // The first of these that exists names the devices.
-    std::vector<std::filesystem::path> pciIds = {"/usr/share/misc/pci.ids",
-                                                 "/usr/share/hwdata/pci.ids"};
+    std::vector<std::filesystem::path> pciIds = {dataFilePath("/usr/share/misc/pci.ids"),
+                                                 dataFilePath("/usr/share/hwdata/pci.ids")};
     // The version given to drivers that report none; empty: the running kernel's.
     std::string kernelRelease;
 };

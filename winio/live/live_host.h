@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/live/system_root.h"
 #include "winio/core/backend.h"
 #include "winio/sim/physical_memory.h"
 
@@ -13,9 +14,9 @@ namespace zelkora::winio::live {
 // Where the live host keeps what the driver serves; tests point these at a
 // folder of their own.
 struct HostPaths {
-    std::filesystem::path pciDevices = "/sys/bus/pci/devices";
-    std::filesystem::path dmiTables = "/sys/firmware/dmi/tables";
-    std::filesystem::path dmiIdentity = "/sys/class/dmi/id";
+    std::filesystem::path pciDevices = platform::hostPath("sys/bus/pci/devices");
+    std::filesystem::path dmiTables = platform::hostPath("sys/firmware/dmi/tables");
+    std::filesystem::path dmiIdentity = platform::hostPath("sys/class/dmi/id");
 };
 
 // The live Linux host. PCI configuration mechanism 1 is served from sysfs;
