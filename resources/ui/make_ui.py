@@ -222,8 +222,109 @@ def reminder_dialog():
     return form("ReminderDialog", "QDialog", 394, 154, body)
 
 
+
+HEX_GRID = ('<customwidgets><customwidget><class>zelkora::app::CHexGridCtrl</class>'
+            '<extends>QWidget</extends><header>app/editors/hex_grid_ctrl.h</header>'
+            '</customwidget></customwidgets>')
+
+
+def button(name, text, control_id, default=False, hidden=False):
+    props = [prop("text", f"<string>{escape(text)}</string>")]
+    if default:
+        props.append(prop("default", "<bool>true</bool>"))
+    if hidden:
+        props.append(prop("visible", "<bool>false</bool>"))
+    props.append(prop("controlId", f"<number>{control_id}</number>", stdset=False))
+    return f'<widget class="QPushButton" name="{name}">{"".join(props)}</widget>'
+
+
+def hidden(widget):
+    return widget.replace("</widget>", prop("visible", "<bool>false</bool>") + "</widget>", 1)
+
+
+def register_dialog(class_name, title, list_id, grid_id, detail_rows, width, height):
+    """detail_rows: list of rows; a row is a list of (label names/texts, value id, span) where
+    label names/texts is a list of (name, text) stacked in the label column."""
+    detail = []
+    for r, cells in enumerate(detail_rows):
+        col = 0
+        for labels, value_id, span in cells:
+            if len(labels) == 1:
+                name, text = labels[0]
+                detail.append(item(label(name, text), r, col))
+            else:
+                box = vbox(f"labels{value_id}", [item(label(n, t)) for n, t in labels], spacing=0)
+                detail.append(f'<item row="{r}" column="{col}">{box}</item>')
+            detail.append(item(label(f"value{value_id}", "", value_id, value=True), r, col + 1,
+                               1, span))
+            col += 1 + span
+    detail_group = ('<widget class="QGroupBox" name="detailGroup">'
+                    f'{prop("title", "<string>Detail Information</string>")}'
+                    f'{grid("detailGrid", detail)}</widget>')
+
+    grid_widget = (f'<widget class="zelkora::app::CHexGridCtrl" name="hexGrid">'
+                   f'{prop("controlId", f"<number>{grid_id}</number>", stdset=False)}</widget>')
+    hex_area = f'<widget class="QWidget" name="hexArea">{grid_widget}</widget>'
+    side = [item(label("offsetLabel", "Current Offset")),
+            item(label("value1230", "-", 1230, value=True)),
+            item(hidden(label("originalOffsetLabel", "Original Offset"))),
+            item(hidden(label("value1233", "", 1233, value=True))),
+            item(hidden(label("originalValueLabel", "Original Value"))),
+            item(hidden(label("value1231", "-", 1231, value=True))),
+            item(hidden(label("currentValueLabel", "Current Value"))),
+            item(hidden(label("value1232", "-", 1232, value=True))),
+            item(spacer("sideSpacer")),
+            item(button("refreshButton", "Refresh", 32804, default=True)),
+            item(button("changeButton", "CHANGE", 32788, hidden=True)),
+            item(button("cancelButton", "Cancel", 1037, hidden=True))]
+    notice = ('<widget class="QLabel" name="noticeLabel">'
+              f'{prop("text", "<string></string>")}'
+              f'{prop("visible", "<bool>false</bool>")}</widget>')
+    hex_items = [item(hex_area, 0, 0), f'<item row="0" column="1">{vbox("sideLayout", side)}</item>',
+                 item(notice, 1, 0, 1, 2)]
+    hex_group = ('<widget class="QGroupBox" name="hexGroup">'
+                 f'{prop("title", "<string>Hex Information</string>")}'
+                 f'{grid("hexGrid_", hex_items, stretch="0,1")}</widget>')
+
+    device_list = ('<widget class="QListWidget" name="deviceList">'
+                   f'{prop("controlId", f"<number>{list_id}</number>", stdset=False)}</widget>')
+    left = vbox("listLayout", [item(label("descriptionLabel", "Device Description",
+                                          align="Qt::AlignCenter")),
+                               item(device_list)])
+    right = vbox("detailLayout", [item(detail_group), item(hex_group)])
+    body = (prop("windowTitle", f"<string>{escape(title)}</string>") +
+            '<layout class="QHBoxLayout" name="dialogLayout">'
+            f'{prop("spacing", "<number>8</number>")}'
+            f'<item>{left}</item><item>{right}</item></layout>')
+    return form(class_name, "QDialog", width, height, body, HEX_GRID)
+
+
+def pci_register_dialog():
+    def cell(name, text, value_id, span=1):
+        return ([(name, text)], value_id, span)
+    rows = [[cell("busLabel", "Bus Number", 1022), cell("deviceLabel", "Device Number", 1023),
+             cell("functionLabel", "Function Number", 1024)],
+            [cell("vendorLabel", "Vendor ID", 1016), cell("deviceIdLabel", "Device ID", 1019),
+             cell("revisionLabel", "Revision", 1018)],
+            [cell("subsystemLabel", "SubSystem", 1020, 3), cell("irqLabel", "IRQ", 1015)],
+            [cell("classLabel", "Device Class", 1021, 5)]]
+    return register_dialog("PciRegisterDialog", "PCI Device", 1017, 1009, rows, 682, 450)
+
+
+def superio_register_dialog():
+    rows = [[([("typeLabel", "Super-I/O Type")], 1036, 3)],
+            [([("chipIdLabel", "Device ID"), ("chipIdNote", "(Chip ID)")], 1035, 1),
+             ([("chipRevisionLabel", "Device Revision"), ("chipRevisionNote", "(Chip Version)")],
+              1039, 1)],
+            [([("classLabel", "Device Class")], 1033, 3)],
+            [([("addressLabel", "I/O Address")], 1034, 3)]]
+    return register_dialog("SuperIoRegisterDialog", "Super-I/O", 1030, 1010, rows, 615, 453)
+
+
 if __name__ == "__main__":
     for name, text in [("system_page.ui", system_page()), ("ide_page.ui", ide_page()),
-                       ("about_page.ui", about_page()), ("reminder_dialog.ui", reminder_dialog())]:
+                       ("about_page.ui", about_page()), ("reminder_dialog.ui", reminder_dialog()),
+                       ("pci_register_dialog.ui", pci_register_dialog()),
+                       ("superio_register_dialog.ui", superio_register_dialog())]:
         pretty = minidom.parseString(text.encode("utf-8")).toprettyxml(indent=" ", encoding="UTF-8")
         (HERE / name).write_bytes(pretty)

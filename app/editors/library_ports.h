@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "common/port_io.h"
+
+namespace zelkora::app {
+
+// The register routines of common/ over the library's pass-through of the
+// port driver (GetPortVal / SetPortVal). The driver answers 0 to an access it
+// refuses (on the live host, for instance, a configuration write without the
+// right to write it); the refusal is remembered until taken, so a dialog can
+// tell a write that reached the device from one that did not.
+class LibraryPorts : public common::PortIo {
+  public:
+    uint32_t in(uint16_t port, uint8_t size) override;
+    void out(uint16_t port, uint32_t value, uint8_t size) override;
+
+    // True when any write since the last call was refused; clears the mark.
+    bool takeRefusedWrite();
+
+  private:
+    bool refusedWrite_ = false;
+};
+
+}  // namespace zelkora::app

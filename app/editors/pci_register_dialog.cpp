@@ -1,0 +1,119 @@
+#include "app/editors/pci_register_dialog.h"
+
+#include <array>
+
+#include <QListWidget>
+
+#include "app/editors/hex_grid_ctrl.h"
+#include "app/pages/record_text.h"
+#include "app/pages/translated_texts.h"
+#include "app/shell/app_resources.h"
+#include "app/shell/dialog_units.h"
+#include "app/shell/window_templates.h"
+#include "common/pci_config.h"
+#include "ui_pci_register_dialog.h"
+
+namespace zelkora::app {
+
+namespace {
+
+// Templates 173, 172 and 174: English 455 x 277 dialog units, the Chinese
+// ones 455 x 292 with a taller list and grid.
+constexpr int kWidthDlu = 455;
+constexpr std::array<int, 3> kHeightDlu{277, 292, 292};
+
+constexpr std::array<TranslatedText, 16> kTexts{{
+    {"PciRegisterDialog", {"PCI Device", "PCI设备", "PCI裝置"}},
+    {"descriptionLabel", {"Device Description", "设  备  描  述", "裝  置  說  明"}},
+    {"detailGroup", {"Detail Information", "详细信息", "詳細資料"}},
+    {"hexGroup", {"Hex Information", "寄存器信息", "寄存器資料"}},
+    {"refreshButton", {"Refresh", "刷新", "刷新"}},
+    {"vendorLabel", {"Vendor ID", "制造商 ID", "製造商 ID"}},
+    {"deviceIdLabel", {"Device ID", "设备 ID", "裝置 ID"}},
+    {"revisionLabel", {"Revision", "修订版本", "修訂版本"}},
+    {"subsystemLabel", {"SubSystem", "子系统号", "子系統號"}},
+    {"classLabel", {"Device Class", "所属设备类", "所屬裝置類"}},
+    {"busLabel", {"Bus Number", "总线号", "通道號"}},
+    {"deviceLabel", {"Device Number", "设备号", "裝置號"}},
+    {"functionLabel", {"Function Number", "功能号", "功能號"}},
+    {"offsetLabel", {"Current Offset", "当前偏移地址", "當前偏移地址"}},
+    {"irqLabel", {"IRQ", "IRQ", "IRQ"}},
+    {"originalValueLabel", {"Original Value", "Original Value", "Original Value"}},
+}};
+
+// Value fields, emptied before the bus is walked.
+constexpr std::array<int, 12> kValueFields{1015, 1016, 1018, 1019, 1020, 1021,
+                                           1022, 1023, 1024, 1230, 1231, 1232};
+
+uint32_t configDword(const uint8_t* config, unsigned offset) {
+    return uint32_t{config[offset]} | uint32_t{config[offset + 1]} << 8 |
+           uint32_t{config[offset + 2]} << 16 | uint32_t{config[offset + 3]} << 24;
+}
+
+}  // namespace
+
+PCIRegisterDialog::PCIRegisterDialog(Language language, QWidget* parent)
+    : RegisterDialog(language, parent), ui_(std::make_unique<Ui::PciRegisterDialog>()) {
+    loadResources();
+    ui_->setupUi(this);
+    setFont(dialogFont());
+    applyTexts(this, kTexts, language);
+    setProperty("templateId", templateId(WindowRole::PciDevice, language));
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon-130.png")));
+    setFixedSize(dluToPixelsX(kWidthDlu),
+                 dluToPixelsY(kHeightDlu[static_cast<std::size_t>(language)]));
+    attachForm(kList, kGrid);
+
+    enumerate();
+    for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
+        setField(id, QStringLiteral("-"));
+    // An empty bus leaves the grid and the fields empty.
+    if (!records_.empty()) deviceList().setCurrentRow(0);
+}
+
+PCIRegisterDialog::~PCIRegisterDialog() = default;
+
+void PCIRegisterDialog::enumerate() {
+    for (int id : kValueFields)
+        setField(id, QString());
+    records_.clear();
+    deviceList().clear();
+    DevicePos pos = GetFirstPCIDevicePos();
+    while (pos != nullptr) {
+        PCIDeviceInfo record{};
+        GetNextPCIDevice(&record, &pos);
+        records_.push_back(record);
+        deviceList().addItem(recordText(record.Description));
+    }
+}
+
+void PCIRegisterDialog::loadSelected() {
+    PCIDeviceInfo& record = records_.at(static_cast<std::size_t>(selectedEntry()));
+    std::span<uint8_t, 256> config(record.Config);
+    common::ReadPCIConfigByteBlock(ports_, record.Bus, record.Device, record.Function, config);
+    showRegisters(config);
+
+    const uint8_t* bytes = record.Config;
+    setField(1022, hexByteText(record.Bus));
+    setField(1023, hexByteText(record.Device));
+    setField(1024, hexByteText(record.Function));
+    setField(1016, hexWordText(bytes[0x00] | bytes[0x01] << 8));
+    setField(1019, hexWordText(bytes[0x02] | bytes[0x03] << 8));
+    setField(1018, hexByteText(bytes[0x08]));
+    // Double word 2Ch whatever the header type.
+    setField(1020, hexDwordText(configDword(bytes, 0x2C)));
+    const uint8_t irq = bytes[0x3C];
+    setField(1015, irq == 0x00 || irq == 0xFF ? QStringLiteral("-") : hexByteText(irq));
+    setField(1021, recordText(record.ClassText));
+}
+
+bool PCIRegisterDialog::writeRegister(uint8_t offset, uint8_t value) {
+    const PCIDeviceInfo& record = records_.at(static_cast<std::size_t>(selectedEntry()));
+    ports_.takeRefusedWrite();
+    common::WritePCIConfigByte(ports_, record.Bus, record.Device, record.Function, offset, value);
+    return !ports_.takeRefusedWrite();
+}
+
+}  // namespace zelkora::app
+
+#include "moc_pci_register_dialog.cpp"

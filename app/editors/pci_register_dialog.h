@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/editors/library_ports.h"
+#include "app/editors/register_dialog.h"
+#include "zelkora/sysinfo.h"
+
+namespace Ui {
+class PciRegisterDialog;
+}
+
+namespace zelkora::app {
+
+// The PCI view: every function the library lists, the selected one's 256
+// configuration bytes in the grid with its identification beside them, and
+// each typed digit written at once to the function (read-modify-write of
+// the double word that holds the byte).
+class PCIRegisterDialog : public RegisterDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kList = 1017;
+    static constexpr int kGrid = 1009;
+
+    explicit PCIRegisterDialog(Language language, QWidget* parent = nullptr);
+    ~PCIRegisterDialog() override;
+
+    const std::vector<PCIDeviceInfo>& records() const { return records_; }
+
+  protected:
+    void loadSelected() override;
+    bool writeRegister(uint8_t offset, uint8_t value) override;
+
+  private:
+    void enumerate();
+
+    std::unique_ptr<Ui::PciRegisterDialog> ui_;
+    LibraryPorts ports_;
+    std::vector<PCIDeviceInfo> records_;
+};
+
+}  // namespace zelkora::app

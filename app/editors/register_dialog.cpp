@@ -1,0 +1,199 @@
+#include "app/editors/register_dialog.h"
+
+#include <array>
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/controls/control_id.h"
+#include "app/editors/hex_grid_ctrl.h"
+#include "app/editors/hex_grid_painter.h"
+#include "common/pci_config.h"
+
+namespace zelkora::app {
+
+namespace {
+
+constexpr int kBytesPerRow = 16;
+constexpr int kLabelGap = 2;
+const QString kNone = QStringLiteral("-");
+
+// The notice line's texts by language (English, Simplified, Traditional).
+constexpr std::array<std::array<const char*, 3>, 2> kNotices{{
+    {"The driver refused the write; Refresh shows the device's true contents.",
+     "驱动程序拒绝了写入，刷新可显示设备的实际内容。",
+     "驅動程式拒絕了寫入，刷新可顯示裝置的實際內容。"},
+    {"Unknown chip: its registers can be neither read nor written.", "未知芯片：无法读写其寄存器。",
+     "未知芯片：無法讀寫其寄存器。"},
+}};
+
+QString twoDigits(int value) {
+    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+}  // namespace
+
+QString hexByteText(unsigned value) {
+    return QStringLiteral("%1").arg(value & 0xFFu, 2, 16, QLatin1Char('0')).toUpper() +
+           QLatin1Char('h');
+}
+
+QString hexWordText(unsigned value) {
+    return QStringLiteral("%1").arg(value & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper() +
+           QLatin1Char('h');
+}
+
+QString hexDwordText(uint32_t value) {
+    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper() + QLatin1Char('h');
+}
+
+RegisterDialog::RegisterDialog(Language language, QWidget* parent)
+    : QDialog(parent), language_(language) {}
+
+void RegisterDialog::attachForm(int listId, int gridId) {
+    list_ = control<QListWidget>(this, listId);
+    grid_ = control<CHexGridCtrl>(this, gridId);
+    notice_ = findChild<QLabel*>(QStringLiteral("noticeLabel"));
+    Q_ASSERT(list_ && grid_ && notice_);
+    placeGridLabels(grid_->parentWidget());
+
+    // Click or arrow key in the list; the hidden Cancel button does the same.
+    connect(list_, &QListWidget::currentRowChanged, this, [this] { selectionChanged(); });
+    connect(control<QPushButton>(this, kHiddenCancel), &QPushButton::clicked, this,
+            [this] { selectionChanged(); });
+    for (int id : {kRefresh, kHiddenChange}) {
+        connect(control<QPushButton>(this, id), &QPushButton::clicked, this, [this] { refresh(); });
+    }
+
+    // Direct connections: a write has reached the device before the grid
+    // takes the next input.
+    connect(
+        grid_, &CHexGridCtrl::HexNotifyPosition, this,
+        [this](int position) {
+            if (!grid_->data().empty()) setField(kCurrentOffset, hexByteText(position));
+        },
+        Qt::DirectConnection);
+    connect(
+        grid_, &CHexGridCtrl::HexNotifyOffset, this,
+        [this](int offset) {
+            pendingOffset_ = offset;
+            setField(kPendingOffset, hexByteText(offset));
+        },
+        Qt::DirectConnection);
+    connect(
+        grid_, &CHexGridCtrl::HexNotifyValue, this,
+        [this](int value) {
+            setField(kPendingValue, hexByteText(value));
+            writePending(static_cast<uint8_t>(pendingOffset_), static_cast<uint8_t>(value));
+        },
+        Qt::DirectConnection);
+}
+
+void RegisterDialog::placeGridLabels(QWidget* area) {
+    grid_->SetBytesPerRow(kBytesPerRow);
+    grid_->SetColumns(true, true, false, false);
+    const QFont font = hexGridFont();
+    const HexGridLayout& cells = grid_->layout();
+    const int cw = cells.charWidth;
+    const int lh = cells.lineHeight;
+    auto addLabel = [&](const QString& text, QRect where) {
+        auto* label = new QLabel(text, area);
+        label->setFont(font);
+        label->setGeometry(where);
+    };
+    const QPoint origin(4 * cw, lh + kLabelGap);
+    const QSize gridSize(cells.hexOffset + 3 * kBytesPerRow * cw - cw, kBytesPerRow * lh);
+    grid_->setGeometry(QRect(origin, gridSize));
+    addLabel(QStringLiteral("Reg"), QRect(0, 0, 3 * cw + cw / 2, lh));
+    for (int i = 0; i < kBytesPerRow; ++i) {
+        addLabel(twoDigits(i), QRect(origin.x() + cells.hexOffset + 3 * i * cw, 0, 2 * cw, lh));
+        addLabel(twoDigits(i), QRect(0, origin.y() + i * lh, 2 * cw, lh));
+    }
+    area->setFixedSize(origin.x() + gridSize.width(), origin.y() + gridSize.height());
+}
+
+QString RegisterDialog::fieldText(int id) const {
+    const auto* field = control<QLabel>(this, id);
+    return field ? field->text() : QString();
+}
+
+QString RegisterDialog::notice() const {
+    return notice_->isHidden() ? QString() : notice_->text();
+}
+
+void RegisterDialog::setField(int id, const QString& text) {
+    if (auto* field = control<QLabel>(this, id)) {
+        field->setText(text);
+        field->setToolTip(text);
+    }
+}
+
+void RegisterDialog::showRegisters(std::span<const uint8_t> registers) {
+    grid_->SetData(registers);
+    grid_->hide();
+    grid_->SetBytesPerRow(kBytesPerRow);
+    grid_->SetColumns(true, true, false, false);
+    grid_->show();
+}
+
+void RegisterDialog::setNotice(Notice notice) {
+    if (notice == Notice::None) {
+        notice_->clear();
+        notice_->hide();
+        return;
+    }
+    const auto& texts = kNotices[notice == Notice::WriteRefused ? 0 : 1];
+    notice_->setText(QString::fromUtf8(inLanguage(texts, language_)));
+    notice_->show();
+}
+
+void RegisterDialog::selectionChanged() {
+    if (list_->count() == 0) return;
+    selected_ = list_->currentRow();
+    if (selected_ < 0) return;
+    if (notice_->text() == QString::fromUtf8(inLanguage(kNotices[0], language_))) {
+        setNotice(Notice::None);
+    }
+    loadSelected();
+    for (int id : {kCurrentOffset, kPendingValue, kPendingOffset})
+        setField(id, kNone);
+}
+
+void RegisterDialog::writePending(uint8_t offset, uint8_t value) {
+    if (selected_ < 0) return;
+    const bool accepted = writeRegister(offset, value);
+    const bool refusedShown =
+        notice_->text() == QString::fromUtf8(inLanguage(kNotices[0], language_));
+    if (!accepted) {
+        setNotice(Notice::WriteRefused);
+    } else if (refusedShown) {
+        setNotice(Notice::None);
+    }
+}
+
+void RegisterDialog::refresh() {
+    // Nothing listed: nothing to write or to read.
+    if (list_->count() == 0 || list_->currentRow() < 0) return;
+    selected_ = list_->currentRow();
+    const QString offsetText = fieldText(kPendingOffset);
+    const uint8_t offset = common::ParseHexByte(offsetText.left(2).toStdString());
+    const uint8_t value = common::ParseHexByte(fieldText(kPendingValue).left(2).toStdString());
+    if (offsetText != kNone) writePending(offset, value);
+    loadSelected();
+    setField(kCurrentOffset, kNone);
+}
+
+void RegisterDialog::keyPressEvent(QKeyEvent* event) {
+    // Escape ends the dialog only while the grid does not have the focus.
+    if (event->key() == Qt::Key_Escape && grid_ && grid_->hasFocus()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace zelkora::app
+
+#include "moc_register_dialog.cpp"

@@ -1,0 +1,119 @@
+#include "app/editors/superio_listing.h"
+
+#include <array>
+#include <cstdio>
+
+#include "common/fixed_text.h"
+#include "common/profile_file.h"
+#include "common/superio_access.h"
+
+namespace zelkora::app {
+
+namespace {
+
+constexpr uint16_t kSerialPort = 0x0501;
+constexpr std::array<uint16_t, 4> kPortChoice{0x2E, 0x4E, 0x370, 0x3F0};
+
+std::string section(const char* format, unsigned id) {
+    std::array<char, 16> name{};
+    std::snprintf(name.data(), name.size(), format, id);
+    return name.data();
+}
+
+// The description file's key for a record's logical device number, or
+// null when the PnP code has none.
+const char* logicalDeviceKey(uint16_t pnpId, bool firstSerialPort) {
+    switch (pnpId) {
+        case 0x0400:
+        case 0x0401:
+            return "Parallel Port Logical Device Number";
+        case kSerialPort:
+            return firstSerialPort ? "UART A Logical Device Number"
+                                   : "UART B Logical Device Number";
+        case 0x0510:
+            return "CIR Logical Device Number";
+        case 0x0700:
+            return "FDC Logical Device Number";
+        case 0xB006:
+            return "Midi Port Logical Device Number";
+        case 0xB02F:
+            return "Game Port Logical Device Number";
+        default:
+            return nullptr;
+    }
+}
+
+bool chipPresent(common::PortIo& ports) {
+    if (common::ProbeChipID(ports, 0x3F0, 0x20) != 0x20 &&
+        common::ProbeChipID(ports, 0x3F0, 0x20) != 0) {
+        return true;
+    }
+    for (uint16_t port : {uint16_t{0x370}, uint16_t{0x2E}, uint16_t{0x4E}}) {
+        if (common::ProbeChipID(ports, port, 0x20) != 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool showsSixteenBitId(const SuperIODeviceInfo& record) {
+    const std::string_view maker = common::fieldText(record.Manufacturer);
+    return maker == "SIS" || maker == "ITE";
+}
+
+SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descriptionFile) {
+    SuperIoListing listing;
+    common::ProfileFile file(true);
+    file.setFile(descriptionFile);
+    int serialPorts = 0;
+
+    DevicePos pos = GetFirstSuperIOPos();
+    while (pos != nullptr) {
+        SuperIODeviceInfo record{};
+        GetNextSuperIO(&record, &pos);
+        if (record.PnPIDCopy == 0) continue;
+        if (record.PnPIDCopy == kSerialPort) ++serialPorts;
+
+        if (!chipPresent(ports)) {
+            // The south bridge's built-in Super-I/O.
+            listing.configPort = 0x3F0;
+            listing.manufacturer = common::kViaManufacturer;
+            listing.chipType = "VIA VT82C686";
+            record.ConfigPort = 0x3F0;
+        } else {
+            uint16_t port = record.ConfigPort;
+            for (uint16_t candidate : kPortChoice) {
+                if (common::ProbeChipID(ports, candidate, 0x20) != 0) {
+                    port = candidate;
+                    break;
+                }
+            }
+            listing.configPort = port;
+            record.ConfigPort = port;
+
+            record.ChipID = common::ProbeChipID(ports, port, 0x20);
+            record.ChipRevision = common::ProbeChipID(ports, port, 0x21);
+            file.setSection(section("ID=%2.2Xh", record.ChipID));
+            listing.chipType = file.getString("Super-I/O Type");
+            listing.manufacturer = file.getString("Manufacture");
+            if (listing.manufacturer.empty()) {
+                const uint8_t high = common::ProbeChipID(ports, port, 0x20);
+                const uint8_t low = common::ProbeChipID(ports, port, 0x21);
+                record.ChipID16 = static_cast<uint16_t>(high << 8 | low);
+                record.ChipRevision16 = common::ProbeChipID(ports, port, 0x22);
+                file.setSection(section("ID=%4.4Xh", record.ChipID16));
+                listing.chipType = file.getString("Super-I/O Type");
+                listing.manufacturer = file.getString("Manufacture");
+            }
+            common::copyText(record.Manufacturer, listing.manufacturer);
+
+            if (const char* key = logicalDeviceKey(record.PnPIDCopy, serialPorts == 1)) {
+                record.LogicalDevice = static_cast<uint8_t>(file.getInteger(key, 0));
+            }
+        }
+        listing.records.push_back(record);
+    }
+    return listing;
+}
+
+}  // namespace zelkora::app

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/editors/library_ports.h"
+#include "app/editors/register_dialog.h"
+#include "app/editors/superio_listing.h"
+
+namespace Ui {
+class SuperIoRegisterDialog;
+}
+
+namespace zelkora::app {
+
+// The Super-I/O view: the chip's logical devices as the library lists them,
+// the chip found and named by the dialog itself, the selected device's 256
+// configuration registers in the grid, and each typed digit written at once
+// through the manufacturer's configuration sequence.
+class SuperIORegisterDialog : public RegisterDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kList = 1030;
+    static constexpr int kGrid = 1010;
+
+    // `descriptionFile` lies beside the program unless it is an absolute path.
+    explicit SuperIORegisterDialog(Language language, QWidget* parent = nullptr,
+                                   std::string_view descriptionFile = kDialogDescriptionFile);
+    ~SuperIORegisterDialog() override;
+
+    const SuperIoListing& listing() const { return listing_; }
+
+  protected:
+    void loadSelected() override;
+    bool writeRegister(uint8_t offset, uint8_t value) override;
+
+  private:
+    void enumerate(std::string_view descriptionFile);
+
+    std::unique_ptr<Ui::SuperIoRegisterDialog> ui_;
+    LibraryPorts ports_;
+    SuperIoListing listing_;
+    bool chipReachable_ = false;
+};
+
+}  // namespace zelkora::app

@@ -1,0 +1,348 @@
+// The PCI and Super-I/O register dialogs on simulated boards: what each typed
+// digit writes (exact port traces), Refresh, the identification fields, the
+// dialog's own chip detection, and the empty, unknown and refused cases.
+#include <fstream>
+#include <functional>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QtTest>
+#include <nlohmann/json.hpp>
+
+#include "app/editors/editor_commands.h"
+#include "app/editors/hex_grid_ctrl.h"
+#include "app/editors/pci_register_dialog.h"
+#include "app/editors/superio_register_dialog.h"
+#include "app/shell/main_window.h"
+#include "lib/hw/driver.h"
+#include "tests/support/backend_driver.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/sim/port_recorder.h"
+#include "zelkora/sysinfo.h"
+
+using namespace zelkora;
+using namespace zelkora::app;
+using winio::sim::PortAccess;
+using winio::sim::portRead;
+using winio::sim::portWrite;
+using Trace = std::vector<PortAccess>;
+
+namespace {
+
+// The demo board, changed by `edit` first.
+std::unique_ptr<testing::SimulatedMachine> demoBoard(
+    const std::function<void(nlohmann::json&)>& edit = {}) {
+    std::ifstream file(testing::kMachinesDir / "demo.json");
+    nlohmann::json machine = nlohmann::json::parse(file);
+    if (edit) edit(machine);
+    return std::make_unique<testing::SimulatedMachine>(machine.dump());
+}
+
+// The board's driver, except that it refuses every write to the PCI data
+// port, as the live host does for a user who may not write configuration space.
+class RefusingConfigWrites : public hw::Driver {
+  public:
+    explicit RefusingConfigWrites(winio::sim::SimulatedBoard& board)
+        : inner_(testing::makeBackendDriver(
+              std::shared_ptr<winio::Backend>(&board, [](winio::Backend*) {}))) {}
+    bool initializeWinIo() override { return inner_->initializeWinIo(); }
+    int32_t shutdownWinIo() override { return inner_->shutdownWinIo(); }
+    bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
+        return inner_->getPortVal(port, value, size);
+    }
+    bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
+        if (port >= 0xCFC && port < 0xD00) return false;
+        return inner_->setPortVal(port, value, size);
+    }
+    bool getPhysByte(uint32_t a, uint8_t* v) override { return inner_->getPhysByte(a, v); }
+    bool getPhysWord(uint32_t a, uint16_t* v) override { return inner_->getPhysWord(a, v); }
+    bool getPhysLong(uint32_t a, uint32_t* v) override { return inner_->getPhysLong(a, v); }
+    bool getPhysBlock(uint32_t a, uint8_t* b, uint32_t n) override {
+        return inner_->getPhysBlock(a, b, n);
+    }
+
+  private:
+    std::unique_ptr<hw::Driver> inner_;
+};
+
+// Shows the dialog with the grid focused and starts recording.
+void focusGrid(RegisterDialog& dialog, winio::sim::SimulatedBoard& board) {
+    dialog.show();
+    dialog.activateWindow();
+    dialog.grid().setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QVERIFY(dialog.grid().hasFocus());
+    board.recorder().clear();
+    board.recorder().start();
+}
+
+// Clicks the high nibble of a byte: a click sends the position, nothing more.
+void clickByte(CHexGridCtrl& grid, int byte) {
+    const auto& cells = grid.layout();
+    const QPoint centre(3 * (byte % 16) * cells.charWidth + cells.charWidth / 2,
+                        byte / 16 * cells.lineHeight + cells.lineHeight / 2);
+    QTest::mouseClick(&grid, Qt::LeftButton, {}, centre);
+}
+
+Trace takeTrace(winio::sim::SimulatedBoard& board) {
+    Trace trace = board.recorder().accesses();
+    board.recorder().clear();
+    return trace;
+}
+
+bool writesAny(const Trace& trace) {
+    return std::any_of(trace.begin(), trace.end(), [](const PortAccess& access) {
+        return access.direction == PortAccess::Direction::Write && access.port != 0xCF8;
+    });
+}
+
+// Address to 0CF8h, the dword from 0CFCh, the merged dword back.
+Trace configByteWrite(uint32_t address, uint32_t before, uint32_t after) {
+    return {portWrite(0xCF8, address, 4), portRead(0xCFC, before, 4), portWrite(0xCFC, after, 4)};
+}
+
+QString field(const RegisterDialog& dialog, int id) {
+    return dialog.fieldText(id);
+}
+
+}  // namespace
+
+class RegisterDialogsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void pciDigitsAreWrittenAtOnceAndRefreshRewritesThePendingEdit() {
+        auto machine = demoBoard();
+        QVERIFY(machine->open());
+        auto& board = machine->board();
+        PCIRegisterDialog dialog(Language::English);
+        QCOMPARE(dialog.property("templateId").toInt(), 173);
+        QCOMPARE(dialog.deviceList().currentRow(), 0);
+        QCOMPARE(field(dialog, 1022), QStringLiteral("00h"));
+        QCOMPARE(field(dialog, 1016), QStringLiteral("8086h"));
+        QCOMPARE(field(dialog, 1019), QStringLiteral("2570h"));
+        QCOMPARE(field(dialog, 1020), QStringLiteral("80F21043h"));
+        QCOMPARE(field(dialog, 1015), QStringLiteral("-"));  // IRQ 00h
+        for (int id : {1230, 1231, 1232})
+            QCOMPARE(field(dialog, id), QStringLiteral("-"));
+        focusGrid(dialog, board);
+
+        // Host bridge 00:00.0, dword 01h = bytes 04h-07h: 06h 00h 90h 00h.
+        clickByte(dialog.grid(), 0x04);
+        QCOMPARE(field(dialog, 1230), QStringLiteral("04h"));
+        QTest::keyClick(&dialog.grid(), Qt::Key_3, {});
+        QTest::keyClick(&dialog.grid(), Qt::Key_F, {});
+        Trace expected = configByteWrite(0x8000'0004, 0x0090'0006, 0x0090'0036);
+        const Trace second = configByteWrite(0x8000'0004, 0x0090'0036, 0x0090'003F);
+        expected.insert(expected.end(), second.begin(), second.end());
+        QCOMPARE(takeTrace(board), expected);
+        QCOMPARE(field(dialog, 1230), QStringLiteral("05h"));
+        QCOMPARE(field(dialog, 1231), QStringLiteral("04h"));
+        QCOMPARE(field(dialog, 1232), QStringLiteral("3Fh"));
+        QVERIFY(dialog.notice().isEmpty());
+
+        // Refresh writes the pending byte again, then re-reads all 64 dwords.
+        dialog.refresh();
+        Trace trace = takeTrace(board);
+        QCOMPARE(trace.size(), 3u + 128u);
+        QCOMPARE(Trace(trace.begin(), trace.begin() + 3),
+                 configByteWrite(0x8000'0004, 0x0090'003F, 0x0090'003F));
+        QCOMPARE(trace.back(), portRead(0xCFC, 0, 4));
+        QCOMPARE(field(dialog, 1230), QStringLiteral("-"));
+        QCOMPARE(field(dialog, 1231), QStringLiteral("04h"));  // only a selection clears it
+        QCOMPARE(dialog.grid().data()[0x04], 0x3F);
+
+        // Another entry: pending edit gone, so Refresh only reads.
+        const auto& records = dialog.records();
+        const auto ide = std::find_if(records.begin(), records.end(), [](const auto& record) {
+            return record.Device == 0x1F && record.Function == 1;  // IRQ FFh
+        });
+        QVERIFY(ide != records.end());
+        dialog.deviceList().setCurrentRow(static_cast<int>(ide - records.begin()));
+        QCOMPARE(field(dialog, 1015), QStringLiteral("-"));  // IRQ FFh
+        QCOMPARE(field(dialog, 1231), QStringLiteral("-"));
+        takeTrace(board);
+        dialog.refresh();
+        trace = takeTrace(board);
+        QCOMPARE(trace.size(), 128u);
+        QVERIFY(!writesAny(trace));
+        dialog.deviceList().setCurrentRow(2);  // 00:09.0, IRQ 0Bh
+        QCOMPARE(field(dialog, 1015), QStringLiteral("0Bh"));
+    }
+
+    void pciBridgeShowsDword2CAndEscapeClosesOnlyOutsideTheGrid() {
+        auto machine = demoBoard([](nlohmann::json& m) {
+            m["pci"]["functions"][1]["bytes"]["0x2C"] = "0x34";
+            m["pci"]["functions"][1]["bytes"]["0x2F"] = "0x56";
+        });
+        QVERIFY(machine->open());
+        PCIRegisterDialog dialog(Language::SimplifiedChinese);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("PCI设备"));
+        QCOMPARE(dialog.height(), 292 * 13 / 8);
+        dialog.deviceList().setCurrentRow(1);  // 00:01.0, header type 1
+        QCOMPARE(field(dialog, 1020), QStringLiteral("56000034h"));
+        focusGrid(dialog, machine->board());
+        QTest::keyClick(&dialog.grid(), Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
+        dialog.deviceList().setFocus();
+        QTest::keyClick(&dialog.deviceList(), Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void pciEmptyBusAndRefusedWrites() {
+        {
+            testing::SimulatedMachine machine("{}");
+            QVERIFY(machine.open());
+            PCIRegisterDialog dialog(Language::English);
+            QCOMPARE(dialog.deviceList().count(), 0);
+            QVERIFY(dialog.grid().data().empty());
+            for (int id : {1015, 1016, 1020, 1021, 1022})
+                QVERIFY(field(dialog, id).isEmpty());
+            focusGrid(dialog, machine.board());
+            QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
+            dialog.refresh();
+            QVERIFY(takeTrace(machine.board()).empty());
+            QCOMPARE(field(dialog, 1230), QStringLiteral("-"));
+        }
+
+        auto machine = demoBoard();
+        hw::setDriver(std::make_unique<RefusingConfigWrites>(machine->board()));
+        QVERIFY(machine->open());
+        PCIRegisterDialog dialog(Language::English);
+        focusGrid(dialog, machine->board());
+        QTest::keyClick(&dialog.grid(), Qt::Key_3);
+        QVERIFY2(dialog.notice().contains(QStringLiteral("refused")), qPrintable(dialog.notice()));
+        QCOMPARE(dialog.grid().data()[0], 0x36);  // the typed digit stays until Refresh
+        dialog.refresh();
+        QCOMPARE(dialog.grid().data()[0], 0x86);  // Refresh shows the true contents
+        QVERIFY(!dialog.notice().isEmpty());      // the rewrite was refused too
+    }
+
+    void superIoListsByItsOwnDetectionAndWritesWinbondRegisters() {
+        auto machine = demoBoard();
+        QVERIFY(machine->open());
+        SuperIORegisterDialog dialog(Language::TraditionalChinese);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Super-I/O裝置"));
+        // The infrared record has no PnP code: six of the library's seven.
+        QStringList entries;
+        for (int i = 0; i < dialog.deviceList().count(); ++i)
+            entries << dialog.deviceList().item(i)->text();
+        QCOMPARE(entries.size(), 6);
+        QCOMPARE(entries[3], QStringLiteral("ECP Printer Port (LPT1)"));
+        const auto& records = dialog.listing().records;
+        QCOMPARE(records[1].LogicalDevice, 2);  // UART A
+        QCOMPARE(records[2].LogicalDevice, 3);  // UART B
+        QCOMPARE(records[3].LogicalDevice, 1);
+        QCOMPARE(dialog.listing().configPort, 0x2E);
+        QCOMPARE(field(dialog, 1036), QStringLiteral("Winbond W83627HF/F/HG/G"));
+        QCOMPARE(field(dialog, 1035), QStringLiteral("52h"));
+        QCOMPARE(field(dialog, 1039), QStringLiteral("17h"));
+        QCOMPARE(field(dialog, 1034), QStringLiteral("03F0h - 03F7h"));
+        QCOMPARE(dialog.grid().data()[0x74], 0x02);
+
+        dialog.deviceList().setCurrentRow(3);
+        QCOMPARE(field(dialog, 1034), QStringLiteral("0378h - 037Fh;0778h - 077Ah"));
+        QCOMPARE(dialog.grid().data()[0xF0], 0x3B);
+        focusGrid(dialog, machine->board());
+        clickByte(dialog.grid(), 0xF0);
+        QTest::keyClick(&dialog.grid(), Qt::Key_5);
+        const Trace expected{portWrite(0x2E, 0x87), portWrite(0x2E, 0x87), portWrite(0x2E, 0x07),
+                             portWrite(0x2F, 0x01), portWrite(0x2E, 0xF0), portWrite(0x2F, 0x5B),
+                             portWrite(0x2E, 0xAA)};
+        QCOMPARE(takeTrace(machine->board()), expected);
+        QCOMPARE(field(dialog, 1232), QStringLiteral("5Bh"));
+        dialog.refresh();
+        QCOMPARE(dialog.grid().data()[0xF0], 0x5B);  // read back from the chip
+    }
+
+    void superIoIteIsNamedByItsSixteenBitSection() {
+        auto machine = demoBoard([](nlohmann::json& m) {
+            m["superio"] = {{"method", "ite"},
+                            {"port", "0x2E"},
+                            {"id", "0x8712"},
+                            {"revision", "0x07"},
+                            {"logicalDevices", {{"0", {{"0x60", "0x03"}, {"0x61", "0xF0"}}}}}};
+        });
+        QVERIFY(machine->open());
+        SuperIORegisterDialog dialog(Language::English);
+        QVERIFY(dialog.deviceList().count() > 0);
+        QCOMPARE(dialog.listing().manufacturer, std::string("ITE"));
+        QCOMPARE(field(dialog, 1036), QStringLiteral("ITE IT8712F"));
+        QCOMPARE(field(dialog, 1035), QStringLiteral("8712h"));
+        QCOMPARE(field(dialog, 1039), QStringLiteral("07h"));
+        focusGrid(dialog, machine->board());
+        clickByte(dialog.grid(), 0x61);
+        QTest::keyClick(&dialog.grid(), Qt::Key_E);
+        const Trace expected{portWrite(0x2E, 0x87), portWrite(0x2E, 0x01), portWrite(0x2E, 0x55),
+                             portWrite(0x2E, 0x55), portWrite(0x2E, 0x07), portWrite(0x2F, 0x00),
+                             portWrite(0x2E, 0x61), portWrite(0x2F, 0xE0), portWrite(0x2E, 0x02),
+                             portWrite(0x2F, 0x02)};
+        QCOMPARE(takeTrace(machine->board()), expected);
+    }
+
+    void superIoViaBridgeWriteSequence() {
+        auto machine = demoBoard([](nlohmann::json& m) {
+            m["pci"]["functions"].push_back({{"address", "00:07.0"},
+                                             {"vendor", "0x1106"},
+                                             {"device", "0x0686"},
+                                             {"class", "0x060100"},
+                                             {"bytes", {{"0x85", "0x01"}}}});
+            m["superio"] = {{"method", "via"},
+                            {"registers", {{"0xE0", "0x3C"}, {"0xE3", "0xFC"}, {"0xE7", "0xFE"}}}};
+        });
+        QVERIFY(machine->open());
+        SuperIORegisterDialog dialog(Language::English);
+        QVERIFY(dialog.deviceList().count() > 0);
+        QCOMPARE(dialog.listing().manufacturer, std::string("VIA VT686"));
+        QCOMPARE(field(dialog, 1036), QStringLiteral("VIA VT82C686"));
+        QCOMPARE(dialog.grid().data()[0xE3], 0xFC);
+        QCOMPARE(dialog.grid().data()[0xE6], 0x00);  // the bridge echoes an unset index
+        QVERIFY(dialog.notice().isEmpty());
+        focusGrid(dialog, machine->board());
+        clickByte(dialog.grid(), 0xE6);
+        QTest::keyClick(&dialog.grid(), Qt::Key_D);
+        // Vendor check of 00:07.0, bit 1 of byte 85h, then index and value.
+        const Trace expected{portWrite(0xCF8, 0x8000'3800, 4), portRead(0xCFC, 0x0686'1106, 4),
+                             portWrite(0xCF8, 0x8000'3884, 4), portRead(0xCFD, 0x03),
+                             portWrite(0xCF8, 0x8000'3884, 4), portWrite(0xCFD, 0x03),
+                             portWrite(0x3F0, 0xE6),           portWrite(0x3F1, 0xD0)};
+        QCOMPARE(takeTrace(machine->board()), expected);
+    }
+
+    void superIoUnknownChipShowsNoBytesAndWritesNothing() {
+        auto machine = demoBoard([](nlohmann::json& m) { m["superio"]["id"] = "0x11"; });
+        QVERIFY(machine->open());
+        SuperIORegisterDialog dialog(Language::English);
+        QVERIFY(dialog.deviceList().count() > 0);
+        QVERIFY(dialog.grid().data().empty());
+        QVERIFY2(dialog.notice().startsWith(QStringLiteral("Unknown chip")),
+                 qPrintable(dialog.notice()));
+        focusGrid(dialog, machine->board());
+        QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
+        dialog.refresh();
+        QVERIFY(!writesAny(takeTrace(machine->board())));
+    }
+
+    void altPAndAltOOpenTheDialogs() {
+        auto machine = demoBoard();
+        QVERIFY(machine->open());
+        CommandHandlers handlers;
+        addEditorCommands(handlers);
+        QStringList opened;
+        MainWindow window(Language::English, 0, handlers, [&](QDialog& dialog) {
+            if (auto* pci = qobject_cast<PCIRegisterDialog*>(&dialog)) {
+                opened << QStringLiteral("pci:%1").arg(pci->deviceList().count());
+            } else if (auto* superIo = qobject_cast<SuperIORegisterDialog*>(&dialog)) {
+                opened << QStringLiteral("superio:%1").arg(superIo->deviceList().count());
+            }
+            return 0;
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
+        QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+        QCOMPARE(opened, (QStringList{QStringLiteral("pci:11"), QStringLiteral("superio:6")}));
+    }
+};
+
+QTEST_MAIN(RegisterDialogsTest)
+#include "register_dialogs_test.moc"
