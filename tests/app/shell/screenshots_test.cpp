@@ -7,6 +7,9 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "app/editors/editor_commands.h"
+#include "app/editors/pci_register_dialog.h"
+#include "app/editors/superio_register_dialog.h"
 #include "app/shell/command_ids.h"
 #include "app/shell/main_window.h"
 #include "app/shell/reminder_dialog.h"
@@ -53,11 +56,21 @@ void Screenshots::everyPageInEveryLanguage() {
         testing::SimulatedMachine machine(demoWithLanguage(shot.languageId));
         QVERIFY(machine.open());
         ReminderDialog* reminder = nullptr;
-        MainWindow window(shot.language, shot.code, {}, [&](QDialog& dialog) {
-            reminder = qobject_cast<ReminderDialog*>(&dialog);
+        CommandHandlers handlers;
+        addEditorCommands(handlers);
+        MainWindow window(shot.language, shot.code, handlers, [&](QDialog& dialog) {
             dialog.show();
             QTest::qWait(300);
             const QString suffix = QString::fromLatin1(shot.suffix);
+            // The register dialogs with the caret on the first byte.
+            if (qobject_cast<PCIRegisterDialog*>(&dialog) ||
+                qobject_cast<SuperIORegisterDialog*>(&dialog)) {
+                const bool pci = qobject_cast<PCIRegisterDialog*>(&dialog) != nullptr;
+                save(dialog.grab(), directory,
+                     (pci ? QStringLiteral("pci-device-") : QStringLiteral("superio-")) + suffix);
+                return 0;
+            }
+            reminder = qobject_cast<ReminderDialog*>(&dialog);
             save(dialog.grab(), directory, QStringLiteral("reminder-") + suffix);
             // With a real screen, the start as a user sees it: the Reminder
             // over the About page.
@@ -81,6 +94,8 @@ void Screenshots::everyPageInEveryLanguage() {
         window.dispatch(command::kIdeDevice);
         QTest::qWait(100);
         save(window.grab(), directory, QStringLiteral("ide-") + suffix);
+        window.dispatch(command::kPciDevice);
+        window.dispatch(command::kSuperIo);
     }
 }
 
