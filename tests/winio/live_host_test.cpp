@@ -56,6 +56,23 @@ TEST_F(LiveHostTest, ServesConfigurationSpaceFromSysfsAndFloatsTheRest) {
     EXPECT_FALSE(host.readPhysical(0xF0000, {&byte, 1})) << "no firmware table, no BIOS area";
 }
 
+TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
+    writeConfig("0000:00:1f.3", std::vector<uint8_t>(256, 0));
+    // A config file that takes no write, as sysfs answers a user who may not
+    // write configuration space.
+    fs::create_directories(root_ / "pci" / "0000:00:1f.5");
+    fs::create_symlink("/dev/full", root_ / "pci" / "0000:00:1f.5" / "config");
+    LiveHost host(paths_);
+    EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FB04, 4));
+    EXPECT_TRUE(host.writePort(0xCFC, 0x0000'0107, 4));
+    EXPECT_EQ(host.readPort(0xCFC, 4), 0x0000'0107u);
+    EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FD04, 4));  // 00:1f.5
+    EXPECT_FALSE(host.writePort(0xCFC, 0x0000'0107, 4));
+    EXPECT_FALSE(host.writePort(0x2E, 0x87, 1)) << "legacy ports without raw access";
+    EXPECT_TRUE(host.writePort(0xCF8, 0x8000'0004, 4));
+    EXPECT_TRUE(host.writePort(0xCFC, 1, 4)) << "an absent function drops the write";
+}
+
 TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     // A minimal SMBIOS 3.0 entry point and a table of one type 0 structure and the end marker.
     std::vector<uint8_t> entry(0x18, 0);

@@ -15,8 +15,10 @@ class Backend {
 
     // Reads a port with an access of `size` bytes (1, 2 or 4).
     virtual uint32_t readPort(uint16_t port, unsigned size) = 0;
-    // Writes the low `size` bytes of `value` to a port.
-    virtual void writePort(uint16_t port, uint32_t value, unsigned size) = 0;
+    // Writes the low `size` bytes of `value` to a port. False when the write
+    // was refused and did not reach the hardware (the driver's SetPortVal
+    // then answers 0); a write that the bus simply drops is not refused.
+    virtual bool writePort(uint16_t port, uint32_t value, unsigned size) = 0;
     // Copies physical memory into `out`; false when any byte is unreadable.
     virtual bool readPhysical(uint32_t address, std::span<uint8_t> out) = 0;
 };

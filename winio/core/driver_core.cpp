@@ -44,8 +44,7 @@ bool DriverCore::getPortVal(uint16_t port, uint32_t* value, uint8_t size) {
 
 bool DriverCore::setPortVal(uint16_t port, uint32_t value, uint8_t size) {
     if (!validSize(size) || !backend_) return false;
-    backend_->writePort(port, value, size);
-    return true;
+    return backend_->writePort(port, value, size);
 }
 
 bool DriverCore::getPhysByte(uint32_t address, uint8_t* value) {

@@ -92,15 +92,16 @@ uint32_t LiveHost::readConfig(unsigned lane, unsigned size) {
     return value;
 }
 
-void LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
+bool LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
     const int fd = selectedConfigFile();
-    if (fd < 0) return;
+    // No such function: the bus drops the write, as it would on the hardware.
+    if (fd < 0) return true;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
     for (unsigned i = 0; i < count; ++i)
         bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     // Refused when the process may not write configuration space.
-    [[maybe_unused]] const ssize_t written = pwrite(fd, bytes, count, (address_ & 0xFC) + lane);
+    return pwrite(fd, bytes, count, (address_ & 0xFC) + lane) == static_cast<ssize_t>(count);
 }
 
 uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
@@ -116,15 +117,13 @@ uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
     return sizeMask(size);
 }
 
-void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
+bool LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
     if (port == kAddressPort && size == 4) {
         address_ = value;
-        return;
+        return true;
     }
-    if (port >= kDataPort && port < kDataPort + 4) {
-        writeConfig(port - kDataPort, value, size);
-        return;
-    }
+    if (port >= kDataPort && port < kDataPort + 4)
+        return writeConfig(port - kDataPort, value, size);
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
         if (size == 1)
@@ -133,8 +132,10 @@ void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
             outw(static_cast<uint16_t>(value), port);
         else
             outl(value, port);
+        return true;
     }
 #endif
+    return false;
 }
 
 bool LiveHost::readPhysical(uint32_t address, std::span<uint8_t> out) {

@@ -31,7 +31,9 @@ class LiveHost : public Backend {
     LiveHost& operator=(const LiveHost&) = delete;
 
     uint32_t readPort(uint16_t port, unsigned size) override;
-    void writePort(uint16_t port, uint32_t value, unsigned size) override;
+    // Refused: a configuration write the kernel does not take (no right to
+    // write configuration space), and any legacy port without raw access.
+    bool writePort(uint16_t port, uint32_t value, unsigned size) override;
     bool readPhysical(uint32_t address, std::span<uint8_t> out) override;
 
     bool rawPorts() const { return rawPorts_; }
@@ -40,7 +42,7 @@ class LiveHost : public Backend {
     // The open config file of the function the address register selects, or -1.
     int selectedConfigFile();
     uint32_t readConfig(unsigned lane, unsigned size);
-    void writeConfig(unsigned lane, uint32_t value, unsigned size);
+    bool writeConfig(unsigned lane, uint32_t value, unsigned size);
     void buildBiosArea();
 
     HostPaths paths_;

@@ -24,10 +24,11 @@ uint32_t SimulatedBoard::readPort(uint16_t port, unsigned size) {
     return value;
 }
 
-void SimulatedBoard::writePort(uint16_t port, uint32_t value, unsigned size) {
+bool SimulatedBoard::writePort(uint16_t port, uint32_t value, unsigned size) {
     value &= sizeMask(size);
     recorder_.record({port, static_cast<uint8_t>(size), value, PortAccess::Direction::Write});
     if (auto* device = deviceFor(port)) device->write(port, value, size);
+    return true;
 }
 
 bool SimulatedBoard::readPhysical(uint32_t address, std::span<uint8_t> out) {
