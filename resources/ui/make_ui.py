@@ -18,7 +18,11 @@ def prop(name, inner, stdset=True):
     return f'<property name="{name}"{extra}>{inner}</property>'
 
 
-def label(name, text, control_id=None, value=False, align=None, word_wrap=False):
+def label(name, text, control_id=None, value=False, align=None, word_wrap=False, cls="QLabel"):
+    """A static text; value fields (and texts that must never be clipped) are ValueFields,
+    which cut a text too long for them at its end and show it whole as their tool tip."""
+    if value:
+        cls = VALUE_FIELD
     props = [prop("text", f"<string>{escape(text)}</string>")]
     if value:
         props.append(prop("frameShape", "<enum>QFrame::StyledPanel</enum>"))
@@ -32,7 +36,7 @@ def label(name, text, control_id=None, value=False, align=None, word_wrap=False)
         props.append(prop("wordWrap", "<bool>true</bool>"))
     if control_id is not None:
         props.append(prop("controlId", f"<number>{control_id}</number>", stdset=False))
-    return f'<widget class="QLabel" name="{name}">{"".join(props)}</widget>'
+    return f'<widget class="{cls}" name="{name}">{"".join(props)}</widget>'
 
 
 def item(widget, row=None, col=None, rowspan=1, colspan=1):
@@ -135,7 +139,7 @@ def system_page():
         layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items))
+    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
 
 
 IDE_GROUPS = [
@@ -166,8 +170,13 @@ def ide_page():
         layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0")
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items))
+    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
 
+
+VALUE_FIELD = "zelkora::app::ValueField"
+VALUE_FIELD_WIDGET = ('<customwidgets><customwidget><class>zelkora::app::ValueField</class>'
+                      '<extends>QLabel</extends><header>app/controls/value_field.h</header>'
+                      '</customwidget></customwidgets>')
 
 HYPERLINK = ('<customwidgets><customwidget><class>zelkora::app::HyperlinkLabel</class>'
              '<extends>QLabel</extends><header>app/controls/hyperlink_label.h</header>'
@@ -215,11 +224,12 @@ def reminder_dialog():
           f'{prop("controlId", "<number>1</number>", stdset=False)}</widget>')
     rows = [item(icon, 0, 0, 4, 1), item(ok, 0, 2)]
     for r, text in enumerate(lines):
-        rows.append(item(label(f"messageLine{r + 1}", text), r, 1))
-    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight"), 4, 1, 1, 2))
+        rows.append(item(label(f"messageLine{r + 1}", text, cls=VALUE_FIELD), r, 1))
+    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight", cls=VALUE_FIELD),
+                     4, 1, 1, 2))
     layout = grid("reminderLayout", rows, spacing=6, margins=(11, 11, 11, 8))
     body = prop("windowTitle", "<string>Reminder</string>") + layout
-    return form("ReminderDialog", "QDialog", 394, 154, body)
+    return form("ReminderDialog", "QDialog", 394, 154, body, VALUE_FIELD_WIDGET)
 
 
 
