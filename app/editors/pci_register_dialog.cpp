@@ -9,6 +9,7 @@
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
 #include "app/shell/dialog_units.h"
+#include "app/shell/fonts.h"
 #include "app/shell/window_templates.h"
 #include "common/pci_config.h"
 #include "ui_pci_register_dialog.h"
@@ -56,7 +57,7 @@ PCIRegisterDialog::PCIRegisterDialog(Language language, QWidget* parent)
     : RegisterDialog(language, parent), ui_(std::make_unique<Ui::PciRegisterDialog>()) {
     loadResources();
     ui_->setupUi(this);
-    setFont(dialogFont());
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
     setProperty("templateId", templateId(WindowRole::PciDevice, language));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon-130.png")));
@@ -83,7 +84,7 @@ void PCIRegisterDialog::enumerate() {
         PCIDeviceInfo record{};
         GetNextPCIDevice(&record, &pos);
         records_.push_back(record);
-        deviceList().addItem(recordText(record.Description));
+        addEntry(recordText(record.Description));
     }
 }
 

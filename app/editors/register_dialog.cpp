@@ -124,10 +124,12 @@ QString RegisterDialog::notice() const {
 }
 
 void RegisterDialog::setField(int id, const QString& text) {
-    if (auto* field = control<QLabel>(this, id)) {
-        field->setText(text);
-        field->setToolTip(text);
-    }
+    if (auto* field = control<QLabel>(this, id)) field->setText(text);
+}
+
+void RegisterDialog::addEntry(const QString& description) {
+    auto* entry = new QListWidgetItem(description, list_);
+    entry->setToolTip(description);
 }
 
 void RegisterDialog::showRegisters(std::span<const uint8_t> registers) {

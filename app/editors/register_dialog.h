@@ -51,6 +51,8 @@ class RegisterDialog : public QDialog {
     void attachForm(int listId, int gridId);
 
     void setField(int id, const QString& text);
+    // A list entry; a description too long for the list shows whole as its tool tip.
+    void addEntry(const QString& description);
     // SetData, hide, 16 per row, address and hex columns without characters,
     // narrow address, show: the order in which the grid is configured.
     void showRegisters(std::span<const uint8_t> registers);

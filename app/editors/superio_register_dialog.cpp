@@ -9,6 +9,7 @@
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
 #include "app/shell/dialog_units.h"
+#include "app/shell/fonts.h"
 #include "app/shell/window_templates.h"
 #include "common/superio_access.h"
 #include "ui_superio_register_dialog.h"
@@ -67,7 +68,7 @@ SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
     : RegisterDialog(language, parent), ui_(std::make_unique<Ui::SuperIoRegisterDialog>()) {
     loadResources();
     ui_->setupUi(this);
-    setFont(dialogFont());
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
     setProperty("templateId", templateId(WindowRole::SuperIo, language));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon-130.png")));
@@ -92,7 +93,7 @@ void SuperIORegisterDialog::enumerate(std::string_view descriptionFile) {
     deviceList().clear();
     listing_ = listSuperIoDevices(ports_, descriptionFile);
     for (const auto& record : listing_.records)
-        deviceList().addItem(recordText(record.Description));
+        addEntry(recordText(record.Description));
     if (listing_.records.empty()) return;
 
     // Every entry belongs to the same chip: the last one's findings are shown.

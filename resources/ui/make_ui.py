@@ -233,9 +233,11 @@ def reminder_dialog():
 
 
 
-HEX_GRID = ('<customwidgets><customwidget><class>zelkora::app::CHexGridCtrl</class>'
-            '<extends>QWidget</extends><header>app/editors/hex_grid_ctrl.h</header>'
-            '</customwidget></customwidgets>')
+REGISTER_DIALOG_WIDGETS = ('<customwidgets><customwidget><class>zelkora::app::CHexGridCtrl</class>'
+                           '<extends>QWidget</extends><header>app/editors/hex_grid_ctrl.h</header>'
+                           '</customwidget><customwidget><class>zelkora::app::ValueField</class>'
+                           '<extends>QLabel</extends><header>app/controls/value_field.h</header>'
+                           '</customwidget></customwidgets>')
 
 
 def button(name, text, control_id, default=False, hidden=False):
@@ -306,7 +308,7 @@ def register_dialog(class_name, title, list_id, grid_id, detail_rows, width, hei
             '<layout class="QHBoxLayout" name="dialogLayout">'
             f'{prop("spacing", "<number>8</number>")}'
             f'<item>{left}</item><item>{right}</item></layout>')
-    return form(class_name, "QDialog", width, height, body, HEX_GRID)
+    return form(class_name, "QDialog", width, height, body, REGISTER_DIALOG_WIDGETS)
 
 
 def pci_register_dialog():
