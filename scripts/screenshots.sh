@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Rebuilds docs/screenshots/: every page and the Reminder in English,
+# Rebuilds docs/screenshots/: every page, the Reminder and both register dialogs in English,
 # Simplified Chinese and Traditional Chinese, on the simulated demo board,
 # in a virtual X display.
 set -euo pipefail
