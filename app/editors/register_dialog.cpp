@@ -141,6 +141,7 @@ void RegisterDialog::showRegisters(std::span<const uint8_t> registers) {
 }
 
 void RegisterDialog::setNotice(Notice notice) {
+    shownNotice_ = notice;
     if (notice == Notice::None) {
         notice_->clear();
         notice_->hide();
@@ -155,9 +156,7 @@ void RegisterDialog::selectionChanged() {
     if (list_->count() == 0) return;
     selected_ = list_->currentRow();
     if (selected_ < 0) return;
-    if (notice_->text() == QString::fromUtf8(inLanguage(kNotices[0], language_))) {
-        setNotice(Notice::None);
-    }
+    if (shownNotice_ == Notice::WriteRefused) setNotice(Notice::None);
     loadSelected();
     for (int id : {kCurrentOffset, kPendingValue, kPendingOffset})
         setField(id, kNone);
@@ -165,12 +164,9 @@ void RegisterDialog::selectionChanged() {
 
 void RegisterDialog::writePending(uint8_t offset, uint8_t value) {
     if (selected_ < 0) return;
-    const bool accepted = writeRegister(offset, value);
-    const bool refusedShown =
-        notice_->text() == QString::fromUtf8(inLanguage(kNotices[0], language_));
-    if (!accepted) {
+    if (!writeRegister(offset, value)) {
         setNotice(Notice::WriteRefused);
-    } else if (refusedShown) {
+    } else if (shownNotice_ == Notice::WriteRefused) {
         setNotice(Notice::None);
     }
 }

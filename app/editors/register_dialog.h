@@ -77,6 +77,7 @@ class RegisterDialog : public QDialog {
     CHexGridCtrl* grid_ = nullptr;
     QListWidget* list_ = nullptr;
     QLabel* notice_ = nullptr;
+    Notice shownNotice_ = Notice::None;
     int selected_ = -1;
     int pendingOffset_ = 0;
 };
