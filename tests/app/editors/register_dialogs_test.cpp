@@ -251,6 +251,7 @@ class RegisterDialogsTest : public QObject {
         dialog.refresh();
         QCOMPARE(dialog.grid().data()[0], 0x86);  // Refresh shows the true contents
         QVERIFY(!dialog.notice().isEmpty());      // the rewrite was refused too
+        checkFormFits(dialog);
     }
 
     void superIoListsByItsOwnDetectionAndWritesWinbondRegisters() {
@@ -356,6 +357,7 @@ class RegisterDialogsTest : public QObject {
         QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
         dialog.refresh();
         QVERIFY(!writesAny(takeTrace(machine->board())));
+        checkFormFits(dialog);  // the notice line too
     }
 
     void formsFitInEveryLanguage() {
