@@ -46,12 +46,13 @@ def item(widget, row=None, col=None, rowspan=1, colspan=1):
             f"{widget}</item>")
 
 
-def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None):
+def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None, row_spacing=None):
     left, top, right, bottom = margins
+    row_spacing = spacing if row_spacing is None else row_spacing
     extra = f' columnstretch="{stretch}"' if stretch else ""
     return (f'<layout class="QGridLayout" name="{name}"{extra}>'
             f'{prop("horizontalSpacing", f"<number>{spacing}</number>")}'
-            f'{prop("verticalSpacing", f"<number>{spacing}</number>")}'
+            f'{prop("verticalSpacing", f"<number>{row_spacing}</number>")}'
             f'{prop("leftMargin", f"<number>{left}</number>")}'
             f'{prop("topMargin", f"<number>{top}</number>")}'
             f'{prop("rightMargin", f"<number>{right}</number>")}'
@@ -110,6 +111,12 @@ def pair_rows(prefix, rows):
     return items
 
 
+# The pages' groups of value rows. The System page stacks sixteen rows in five
+# groups into the 449 pixels of the page area: rows 2 pixels apart and thin
+# group margins leave room for the 16-pixel rows of the Chinese face.
+PAGE_GROUP_GRID = {"row_spacing": 2, "margins": (6, 2, 6, 4)}
+
+
 def system_page():
     def cell(label_id, text, value_id, unit=None):
         return (f"label{label_id}", label_id, text, value_id, unit)
@@ -136,10 +143,12 @@ def system_page():
     items = []
     for group_id, title, rows in groups:
         stretch = "0,1,0,0,1,0"
-        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
+        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch,
+                      **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
+    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
 
 IDE_GROUPS = [
@@ -167,10 +176,11 @@ def ide_page():
         # The unit label carries its group's number so every group's can be found.
         grid_items = [i.replace(f'name="unit_{group_id}31"', f'name="mbLabel{group_id}"')
                       for i in grid_items]
-        layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0")
+        layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0", **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
+    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
 
 VALUE_FIELD = "zelkora::app::ValueField"
