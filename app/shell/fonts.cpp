@@ -3,7 +3,6 @@
 #include <array>
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QStringList>
 #include <QWidget>
 
@@ -18,9 +17,10 @@ constexpr int kLatinPixels = 11;
 constexpr int kChinesePixels = 12;
 constexpr int kBandPixels = 16;
 
-// Faces in order of preference. The first that is installed is asked for by
-// name, so the desktop's per-language substitutes never step in; the rest stay
-// behind it for glyphs it lacks.
+// Faces in order of preference, asked for by name so that the desktop's
+// per-language substitutes never step in; the later ones stay behind the first
+// installed one for glyphs it lacks. (Under a Chinese locale the CJK faces are
+// listed by their Chinese names; asking by the English name still finds them.)
 constexpr std::array kLatinFaces{"DejaVu Sans", "Liberation Sans", "Arial", "FreeSans"};
 // The band names Arial first; its metric twin and a face with a true bold
 // oblique follow.
@@ -33,15 +33,13 @@ constexpr std::array kTraditionalFaces{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei
                                        "Noto Sans CJK TC", "Source Han Sans TC"};
 
 template <std::size_t N>
-QFont installedFace(const std::array<const char*, N>& faces, int pixels) {
-    QStringList installed;
-    for (const char* face : faces) {
-        const QString family = QString::fromLatin1(face);
-        if (QFontDatabase::hasFamily(family)) installed << family;
-    }
+QFont face(const std::array<const char*, N>& families, int pixels) {
+    QStringList names;
+    for (const char* family : families)
+        names << QString::fromLatin1(family);
     QFont font;
     font.setStyleHint(QFont::SansSerif);
-    if (!installed.isEmpty()) font.setFamilies(installed);
+    font.setFamilies(names);
     font.setPixelSize(pixels);
     return font;
 }
@@ -51,13 +49,13 @@ QFont installedFace(const std::array<const char*, N>& faces, int pixels) {
 QFont windowFont(Language language) {
     switch (language) {
         case Language::SimplifiedChinese:
-            return installedFace(kSimplifiedFaces, kChinesePixels);
+            return face(kSimplifiedFaces, kChinesePixels);
         case Language::TraditionalChinese:
-            return installedFace(kTraditionalFaces, kChinesePixels);
+            return face(kTraditionalFaces, kChinesePixels);
         case Language::English:
             break;
     }
-    return installedFace(kLatinFaces, kLatinPixels);
+    return face(kLatinFaces, kLatinPixels);
 }
 
 void useWindowFont(QWidget& window, Language language) {
@@ -69,7 +67,7 @@ void useApplicationFont(Language language) {
 }
 
 QFont bandFont() {
-    QFont font = installedFace(kBandFaces, kBandPixels);
+    QFont font = face(kBandFaces, kBandPixels);
     font.setWeight(QFont::Bold);
     font.setItalic(true);
     return font;

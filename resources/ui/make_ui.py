@@ -18,11 +18,10 @@ def prop(name, inner, stdset=True):
     return f'<property name="{name}"{extra}>{inner}</property>'
 
 
-def label(name, text, control_id=None, value=False, align=None, word_wrap=False, cls="QLabel"):
-    """A static text; value fields (and texts that must never be clipped) are ValueFields,
-    which cut a text too long for them at its end and show it whole as their tool tip."""
-    if value:
-        cls = VALUE_FIELD
+def label(name, text, control_id=None, value=False, align=None, word_wrap=False):
+    """A static text; value fields are ValueFields, which cut a value too long for them
+    at its end and show it whole as their tool tip."""
+    cls = VALUE_FIELD if value else "QLabel"
     props = [prop("text", f"<string>{escape(text)}</string>")]
     if value:
         props.append(prop("frameShape", "<enum>QFrame::StyledPanel</enum>"))
@@ -46,12 +45,13 @@ def item(widget, row=None, col=None, rowspan=1, colspan=1):
             f"{widget}</item>")
 
 
-def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None):
+def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None, row_spacing=None):
     left, top, right, bottom = margins
+    row_spacing = spacing if row_spacing is None else row_spacing
     extra = f' columnstretch="{stretch}"' if stretch else ""
     return (f'<layout class="QGridLayout" name="{name}"{extra}>'
             f'{prop("horizontalSpacing", f"<number>{spacing}</number>")}'
-            f'{prop("verticalSpacing", f"<number>{spacing}</number>")}'
+            f'{prop("verticalSpacing", f"<number>{row_spacing}</number>")}'
             f'{prop("leftMargin", f"<number>{left}</number>")}'
             f'{prop("topMargin", f"<number>{top}</number>")}'
             f'{prop("rightMargin", f"<number>{right}</number>")}'
@@ -110,6 +110,12 @@ def pair_rows(prefix, rows):
     return items
 
 
+# The pages' groups of value rows. The System page stacks sixteen rows in five
+# groups into the 449 pixels of the page area: rows 2 pixels apart and thin
+# group margins leave room for the 16-pixel rows of the Chinese face.
+PAGE_GROUP_GRID = {"row_spacing": 2, "margins": (6, 2, 6, 4)}
+
+
 def system_page():
     def cell(label_id, text, value_id, unit=None):
         return (f"label{label_id}", label_id, text, value_id, unit)
@@ -136,10 +142,12 @@ def system_page():
     items = []
     for group_id, title, rows in groups:
         stretch = "0,1,0,0,1,0"
-        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
+        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch,
+                      **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
+    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
 
 IDE_GROUPS = [
@@ -167,10 +175,12 @@ def ide_page():
         # The unit label carries its group's number so every group's can be found.
         grid_items = [i.replace(f'name="unit_{group_id}31"', f'name="mbLabel{group_id}"')
                       for i in grid_items]
-        layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0")
+        # The left column's texts (serial, model, media type) run longer than the right's.
+        layout = grid(f"grid{group_id}", grid_items, stretch="0,3,0,0,2,0", **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items), VALUE_FIELD_WIDGET)
+    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
 
 VALUE_FIELD = "zelkora::app::ValueField"
@@ -218,18 +228,21 @@ def reminder_dialog():
             f'{prop("pixmap", "<pixmap>:/images/icon-128.png</pixmap>")}'
             f'{prop("alignment", "<set>Qt::AlignLeft|Qt::AlignTop</set>")}'
             f'{prop("controlId", "<number>128</number>", stdset=False)}</widget>')
+    # A button 50 dialog units wide, as the template draws it.
     ok = ('<widget class="QPushButton" name="okButton">'
+          f'{prop("maximumSize", "<size><width>75</width><height>16777215</height></size>")}'
           f'{prop("text", "<string>OK</string>")}'
           f'{prop("default", "<bool>true</bool>")}'
           f'{prop("controlId", "<number>1</number>", stdset=False)}</widget>')
+    # The program's own lines are shown whole: only the first shares its row with
+    # the button, the others run on beneath it.
     rows = [item(icon, 0, 0, 4, 1), item(ok, 0, 2)]
     for r, text in enumerate(lines):
-        rows.append(item(label(f"messageLine{r + 1}", text, cls=VALUE_FIELD), r, 1))
-    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight", cls=VALUE_FIELD),
-                     4, 1, 1, 2))
-    layout = grid("reminderLayout", rows, spacing=6, margins=(11, 11, 11, 8))
+        rows.append(item(label(f"messageLine{r + 1}", text), r, 1, 1, 1 if r == 0 else 2))
+    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight"), 4, 1, 1, 2))
+    layout = grid("reminderLayout", rows, spacing=4, margins=(11, 11, 11, 8))
     body = prop("windowTitle", "<string>Reminder</string>") + layout
-    return form("ReminderDialog", "QDialog", 394, 154, body, VALUE_FIELD_WIDGET)
+    return form("ReminderDialog", "QDialog", 394, 154, body)
 
 
 
