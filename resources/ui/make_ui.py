@@ -18,10 +18,10 @@ def prop(name, inner, stdset=True):
     return f'<property name="{name}"{extra}>{inner}</property>'
 
 
-def label(name, text, control_id=None, value=False, align=None, word_wrap=False):
-    """A static text; value fields are ValueFields, which cut a value too long for them
-    at its end and show it whole as their tool tip."""
-    cls = VALUE_FIELD if value else "QLabel"
+def label(name, text, control_id=None, value=False, align=None, word_wrap=False, cut=False):
+    """A static text. Value fields, and with `cut` other texts, are ValueFields: a text too
+    long for them is cut at its end and shown whole as their tool tip."""
+    cls = VALUE_FIELD if value or cut else "QLabel"
     props = [prop("text", f"<string>{escape(text)}</string>")]
     if value:
         props.append(prop("frameShape", "<enum>QFrame::StyledPanel</enum>"))
@@ -234,15 +234,16 @@ def reminder_dialog():
           f'{prop("text", "<string>OK</string>")}'
           f'{prop("default", "<bool>true</bool>")}'
           f'{prop("controlId", "<number>1</number>", stdset=False)}</widget>')
-    # The program's own lines are shown whole: only the first shares its row with
-    # the button, the others run on beneath it.
+    # Only the first line shares its row with the button; the others run on
+    # beneath it, so every language's lines fit whole.
     rows = [item(icon, 0, 0, 4, 1), item(ok, 0, 2)]
     for r, text in enumerate(lines):
-        rows.append(item(label(f"messageLine{r + 1}", text), r, 1, 1, 1 if r == 0 else 2))
-    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight"), 4, 1, 1, 2))
+        rows.append(item(label(f"messageLine{r + 1}", text, cut=True), r, 1, 1, 1 if r == 0 else 2))
+    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight", cut=True),
+                     4, 1, 1, 2))
     layout = grid("reminderLayout", rows, spacing=4, margins=(11, 11, 11, 8))
     body = prop("windowTitle", "<string>Reminder</string>") + layout
-    return form("ReminderDialog", "QDialog", 394, 154, body)
+    return form("ReminderDialog", "QDialog", 394, 154, body, VALUE_FIELD_WIDGET)
 
 
 

@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionGroupBox>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QtTest>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -37,14 +39,20 @@ QString describe(const QWidget* widget) {
         id.isValid() ? QStringLiteral(" (%1)").arg(id.toInt()) : QString());
 }
 
-// The widest line of a text and the height of its lines in `font`.
+// The widest line of a text and the height of its lines as laid out in
+// `font`, with whatever faces fill in glyphs that `font` lacks.
 QSize textSize(const QFont& font, const QString& text) {
-    const QFontMetrics metrics(font);
-    const QStringList lines = text.split(QLatin1Char('\n'));
     int width = 0;
-    for (const QString& line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    return {width, metrics.height() * static_cast<int>(lines.size())};
+    int height = 0;
+    for (const QString& each : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(each, font);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        width = std::max(width, static_cast<int>(std::ceil(line.naturalTextWidth())));
+        height += static_cast<int>(std::ceil(line.height()));
+    }
+    return {width, height};
 }
 
 void checkFits(const QWidget* widget, const QString& text, const QRect& room,
@@ -103,12 +111,11 @@ void checkText(const QWidget* widget, QStringList& problems) {
     }
 }
 
-// The control numbers of the shown value fields that cut their text.
-QList<int> cutFields(const QWidget& window) {
-    QList<int> cut;
+// The object names of the shown value fields that cut their text.
+QStringList cutFields(const QWidget& window) {
+    QStringList cut;
     for (const ValueField* field : window.findChildren<ValueField*>()) {
-        if (field->isVisibleTo(&window) && field->isElided())
-            cut << field->property(kControlIdProperty).toInt();
+        if (field->isVisibleTo(&window) && field->isElided()) cut << field->objectName();
     }
     return cut;
 }
@@ -143,7 +150,7 @@ QStringList layoutProblems(const QWidget& window) {
 struct WindowUnderTest {
     const char* name;
     std::function<std::unique_ptr<QWidget>(Language)> make;
-    QList<int> cutFields;
+    QStringList cutFields;  // object names
 };
 
 std::unique_ptr<QWidget> mainWindowShowing(Language language, int command) {
@@ -158,7 +165,9 @@ const std::vector<WindowUnderTest>& windows() {
         {"About", [](Language l) { return mainWindowShowing(l, command::kAbout); }, {}},
         {"System", [](Language l) { return mainWindowShowing(l, command::kSystem); }, {}},
         // IDE2 master's model, "HL-DT-ST DVD-ROM GDR8163B".
-        {"IDE", [](Language l) { return mainWindowShowing(l, command::kIdeDevice); }, {1075}},
+        {"IDE",
+         [](Language l) { return mainWindowShowing(l, command::kIdeDevice); },
+         {"value1075"}},
         {"Reminder", [](Language l) { return std::make_unique<ReminderDialog>(l); }, {}},
     };
     return all;
@@ -180,10 +189,12 @@ class WindowLayoutTest : public QObject {
         // tall default would fail every Chinese window.
         for (Language chinese : {Language::SimplifiedChinese, Language::TraditionalChinese}) {
             const QFont font = windowFont(chinese);
-            QVERIFY2(
-                QFontMetrics(font).height() <= 14,
-                qPrintable(QFontInfo(font).family() +
-                           QStringLiteral(": no compact CJK face; run scripts/install-deps.sh")));
+            const int line = QFontMetrics(font).height();
+            QVERIFY2(line <= 14, qPrintable(QStringLiteral("%1 has %2-pixel lines, the rows allow "
+                                                           "14; scripts/install-deps.sh installs "
+                                                           "the compact CJK face")
+                                                .arg(QFontInfo(font).family())
+                                                .arg(line)));
         }
     }
     void init() {
@@ -213,13 +224,8 @@ class WindowLayoutTest : public QObject {
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
         // Only values too long for any layout are cut; a squeezed column would
         // cut short ones too.
-        const QList<int> cut = cutFields(*shown);
-        QVERIFY2(cut == under.cutFields, qPrintable(QStringLiteral("cut fields: %1").arg([&] {
-                     QStringList ids;
-                     for (int id : cut)
-                         ids << QString::number(id);
-                     return ids.join(QLatin1Char(' '));
-                 }())));
+        const QStringList cut = cutFields(*shown);
+        QVERIFY2(cut == under.cutFields, qPrintable(QStringLiteral("cut: ") + cut.join(' ')));
     }
 
     // The check itself: a clipped caption, an overlap and a child outside its
