@@ -88,7 +88,12 @@ QChar shownCharacter(std::uint8_t value) {
 }  // namespace
 
 QFont hexGridFont() {
-    QFont font(QStringLiteral("Courier New"));
+    // Asked for by name in order, so that a Chinese locale's substitute for
+    // Courier New (a CJK mono face with taller lines) never steps in; the
+    // later faces are Courier's metric twin and the common Linux mono faces.
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
+                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("FreeMono")});
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(12);
     if (!QFontInfo(font).fixedPitch()) {

@@ -106,12 +106,15 @@ void RegisterDialog::placeGridLabels(QWidget* area) {
     const QPoint origin(4 * cw, lh + kLabelGap);
     const QSize gridSize(cells.hexOffset + 3 * kBytesPerRow * cw - cw, kBytesPerRow * lh);
     grid_->setGeometry(QRect(origin, gridSize));
-    addLabel(QStringLiteral("Reg"), QRect(0, 0, 3 * cw + cw / 2, lh));
+    // Each label takes its whole cell, digits and the space after them, so that
+    // a face a pixel wider than the grid's cell still shows both digits.
+    addLabel(QStringLiteral("Reg"), QRect(0, 0, origin.x(), lh));
     for (int i = 0; i < kBytesPerRow; ++i) {
-        addLabel(twoDigits(i), QRect(origin.x() + cells.hexOffset + 3 * i * cw, 0, 2 * cw, lh));
-        addLabel(twoDigits(i), QRect(0, origin.y() + i * lh, 2 * cw, lh));
+        addLabel(twoDigits(i), QRect(origin.x() + cells.hexOffset + 3 * i * cw, 0, 3 * cw, lh));
+        addLabel(twoDigits(i), QRect(0, origin.y() + i * lh, 3 * cw, lh));
     }
-    area->setFixedSize(origin.x() + gridSize.width(), origin.y() + gridSize.height());
+    area->setFixedSize(origin.x() + cells.hexOffset + 3 * kBytesPerRow * cw,
+                       origin.y() + gridSize.height());
 }
 
 QString RegisterDialog::fieldText(int id) const {

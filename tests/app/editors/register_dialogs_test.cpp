@@ -360,22 +360,6 @@ class RegisterDialogsTest : public QObject {
         checkFormFits(dialog);  // the notice line too
     }
 
-    void formsFitInEveryLanguage() {
-        auto machine = demoBoard();
-        QVERIFY(machine->open());
-        for (Language language :
-             {Language::English, Language::SimplifiedChinese, Language::TraditionalChinese}) {
-            PCIRegisterDialog pci(language);
-            pci.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&pci));
-            checkFormFits(pci);
-            SuperIORegisterDialog superIo(language);
-            superIo.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&superIo));
-            checkFormFits(superIo);
-        }
-    }
-
     void altPAndAltOOpenTheDialogs() {
         auto machine = demoBoard();
         QVERIFY(machine->open());

@@ -19,6 +19,8 @@
 
 #include "app/controls/control_id.h"
 #include "app/controls/value_field.h"
+#include "app/editors/pci_register_dialog.h"
+#include "app/editors/superio_register_dialog.h"
 #include "app/pages/ide_page.h"
 #include "app/shell/band_widget.h"
 #include "app/shell/command_ids.h"
@@ -169,6 +171,8 @@ const std::vector<WindowUnderTest>& windows() {
          [](Language l) { return mainWindowShowing(l, command::kIdeDevice); },
          {"value1075"}},
         {"Reminder", [](Language l) { return std::make_unique<ReminderDialog>(l); }, {}},
+        {"PCI Device", [](Language l) { return std::make_unique<PCIRegisterDialog>(l); }, {}},
+        {"Super-I/O", [](Language l) { return std::make_unique<SuperIORegisterDialog>(l); }, {}},
     };
     return all;
 }
