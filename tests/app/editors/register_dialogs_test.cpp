@@ -345,7 +345,20 @@ class RegisterDialogsTest : public QObject {
         QCOMPARE(takeTrace(machine->board()), expected);
     }
 
-    void superIoUnknownChipShowsNoBytesAndWritesNothing() {
+    void superIoUnknownChipOrNoDeviceShowsNoBytesAndWritesNothing() {
+        {
+            testing::SimulatedMachine machine("{}");
+            QVERIFY(machine.open());
+            SuperIORegisterDialog dialog(Language::English);
+            QCOMPARE(dialog.deviceList().count(), 0);
+            QVERIFY(dialog.grid().data().empty() && dialog.notice().isEmpty());
+            for (int id : {1033, 1034, 1035, 1036, 1039})
+                QVERIFY(field(dialog, id).isEmpty());
+            focusGrid(dialog, machine.board());
+            QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
+            dialog.refresh();
+            QVERIFY(takeTrace(machine.board()).empty());
+        }
         auto machine = demoBoard([](nlohmann::json& m) { m["superio"]["id"] = "0x11"; });
         QVERIFY(machine->open());
         SuperIORegisterDialog dialog(Language::English);
