@@ -329,9 +329,9 @@ class RegisterDialogsTest : public QObject {
         QVERIFY(dialog.grid().data().empty());
         QVERIFY2(dialog.notice().startsWith(QStringLiteral("Unknown chip")),
                  qPrintable(dialog.notice()));
+        focusGrid(dialog, machine->board());
         const auto* line = dialog.findChild<QLabel*>(QStringLiteral("noticeLabel"));
         QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
-        focusGrid(dialog, machine->board());
         QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
         dialog.refresh();
         QVERIFY(!writesAny(takeTrace(machine->board())));
