@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   hwdata pciutils
   xvfb xauth fonts-noto-cjk fonts-dejavu-core
+  desktop-file-utils appstream mandoc librsvg2-bin file lintian
 )
 
 missing=()

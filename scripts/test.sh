@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the release
-# build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short
-# run of each fuzz target.
+# build and its installed tree, the AddressSanitizer + UndefinedBehaviorSanitizer
+# build, and a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +13,10 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   echo "== $preset tests =="
   ASAN_OPTIONS=detect_leaks=1 ctest --preset "$preset"
+  if [[ $preset == release ]]; then
+    echo "== installed tree =="
+    ./scripts/check-install.sh build/release
+  fi
 done
 
 echo "== fuzz targets =="
