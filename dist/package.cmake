@@ -6,6 +6,8 @@ set(ZELKORA_PACKAGE_CONTACT "Zelkora developers <zelkora@users.noreply.github.co
     CACHE STRING "Maintainer of the Debian package")
 
 install(FILES debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zelkora)
+install(FILES debian/zelkora.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME zelkora)
 set(changelog ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog)
 configure_file(debian/changelog ${changelog} COPYONLY)
 add_custom_command(OUTPUT ${changelog}.gz COMMAND gzip -9nkf ${changelog} DEPENDS ${changelog}
@@ -36,6 +38,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "hwdata, qt6-qpa-plugins")
+# The ldconfig trigger that Debian asks of a package with shared libraries
+# (CPack's own maintainer scripts also call ldconfig, which lintian warns of).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})

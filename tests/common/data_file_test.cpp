@@ -33,6 +33,9 @@ TEST(DataFile, BesideTheProgramThenTheInstalledDataFolder) {
     EXPECT_EQ(dataFilePath(name), home + name);
     fs::remove(home + name);
     fs::remove(installed);
+    std::error_code keep;  // the folders go only if empty
+    fs::remove(installed.parent_path(), keep);
+    fs::remove(installed.parent_path().parent_path(), keep);
 }
 
 }  // namespace
