@@ -14,7 +14,12 @@ libdir=$(cache_value CMAKE_INSTALL_LIBDIR)
 [[ $libdir == /* ]] || libdir=$prefix/$libdir
 
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
+pid=
+cleanup() {
+  [[ -z $pid ]] || kill "$pid" 2>/dev/null || true
+  rm -rf "$stage"
+}
+trap cleanup EXIT
 destdir=$stage/root
 tree=$destdir$prefix
 lib=$destdir$libdir
@@ -70,6 +75,7 @@ if [[ -x $tree/bin/zelkora ]]; then
     fail "zelkora does not hold its instance lock"
   kill "$pid"
   wait "$pid" || true
+  pid=
 fi
 
 echo "-- a C program through pkg-config"
