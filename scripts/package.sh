@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 cmake --preset package
 cmake --build --preset package
 cpack --preset package
-deb=$(ls -t build/package/zelkora_*.deb | head -n 1)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)
+deb=build/package/zelkora_${version}_$(dpkg --print-architecture).deb
 echo "== lintian $deb =="
-lintian --fail-on error --info "$deb"
+lintian --fail-on error "$deb"
 echo "Built $deb; install it with: sudo apt install ./$deb"
