@@ -53,6 +53,16 @@ run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" list >"$stage/list.txt
 chip="Winbond W83627HF/F/HG/G"
 grep -qF "$chip" "$stage/list.txt" || fail "zelkora-cli did not name the Super-I/O chip"
 
+# Its manual page names every command and option that its --help names.
+help=$(run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" --help 2>&1) || true
+if grep -qi '^usage' <<<"$help"; then
+  page=$(gzip -dc "$tree/share/man/man1/zelkora-cli.1.gz" | sed 's/\\-/-/g')
+  words=$( (grep -oE -- '--[a-z][a-z-]*' <<<"$help"; awk '/^ +[a-z]/ {print $1}' <<<"$help") | sort -u)
+  for word in $words; do
+    grep -qwF -- "$word" <<<"$page" || fail "zelkora-cli --help names '$word'; its manual page does not"
+  done
+fi
+
 if [[ -x $tree/bin/zelkora ]]; then
   echo "-- installed zelkora, offscreen"
   # The program is modal; it is up once it holds its instance lock and has
