@@ -31,6 +31,7 @@ constexpr size_t kIdentificationLength = 80;
 // Zero runs at least this long end a memory region's bytes; the rest of the
 // region is given by its size.
 constexpr size_t kZeroRunForPadding = 64;
+constexpr uint32_t kLargestRegion = 0x100'0000;  // what a machine file's region may hold
 
 std::string hexNumber(uint64_t value, int digits) {
     char text[24];
@@ -161,10 +162,13 @@ std::optional<Json> captureBios(winio::Backend& ports) {
         const auto [address, length] = *table;
         const bool inSegment =
             address >= kBiosSegment && address + length <= kBiosSegment + kBiosSegmentSize;
+        // A table longer than a machine file's region is no table (a bogus
+        // SMBIOS 3 maximum size), and is not read.
+        const bool plausible = length <= kLargestRegion;
         const bool overlaps =
             address < kBiosSegment + kBiosSegmentSize && address + length > kBiosSegment;
-        std::vector<uint8_t> bytes(length);
-        if (!inSegment && !overlaps && address + length <= 0x1'0000'0000ULL &&
+        std::vector<uint8_t> bytes(plausible ? length : 0);
+        if (plausible && !inSegment && !overlaps && address + length <= 0x1'0000'0000ULL &&
             ports.readPhysical(static_cast<uint32_t>(address), bytes)) {
             appendRegions(regions, static_cast<uint32_t>(address), bytes);
         }

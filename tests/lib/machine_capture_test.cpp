@@ -18,6 +18,7 @@
 #include "tests/support/backend_driver.h"
 #include "tests/support/fake_pci_root.h"
 #include "tests/support/scratch_path.h"
+#include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/board_builder.h"
 #include "winio/sim/smbios_image.h"
@@ -174,6 +175,48 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
 
     hw::setDriver(nullptr);
     platform::setServices(nullptr);
+    fs::remove_all(folder);
+}
+
+// The lines of `text` that start with one of `kinds`.
+std::string linesOf(const std::string& text, std::initializer_list<std::string_view> kinds) {
+    std::istringstream in(text);
+    std::string kept;
+    for (std::string line; std::getline(in, line);) {
+        for (const auto kind : kinds) {
+            if (line.starts_with(kind)) kept += line + '\n';
+        }
+    }
+    return kept;
+}
+
+// Drives are asked through the task files, as the library asks them, and
+// kept with their type and all 256 identify words.
+TEST(MachineCapture, DrivesAreCapturedThroughTheTaskFiles) {
+    const fs::path folder = testing::scratchPath("zelkora-capture-drives");
+    fs::create_directories(folder);
+    std::string demo;
+    {
+        auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+        ASSERT_TRUE(machine->open());
+        demo = linesOf(records(), {"ide ", "pci "});
+        std::ostringstream errors;
+        ASSERT_EQ(capture::captureMachine(machine->board(), platform::services(),
+                                          folder / "demo.json", errors),
+                  0)
+            << errors.str();
+    }
+    EXPECT_NE(demo.find("ide 1 170 3162 126 3 8255 156301488             3JV4ZQ1X|3.06|ST380011A"),
+              std::string::npos)
+        << demo;
+    EXPECT_NE(demo.find("ide 4 85 34240 30 3 1031 0 K2935CI0827|0L23|HL-DT-ST DVD-ROM GDR8163B"),
+              std::string::npos)
+        << demo;
+    {
+        auto replay = testing::SimulatedMachine::fromFile(folder / "demo.json");
+        ASSERT_TRUE(replay->open());
+        EXPECT_EQ(linesOf(records(), {"ide ", "pci "}), demo);
+    }
     fs::remove_all(folder);
 }
 
