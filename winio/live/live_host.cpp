@@ -166,7 +166,6 @@ uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
     if (port >= kDataPort && port < kDataPort + 4) return readConfig(port - kDataPort, size);
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
-        dropSnapshots();  // a chip behind a raw port may change configuration space
         if (size == 1) return inb(port);
         if (size == 2) return inw(port);
         return inl(port);
