@@ -1,7 +1,9 @@
 // zelkora-cli: what the system information library reports, without a window.
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
+#include "capture/machine_capture.h"
 #include "zelkora/sysinfo.h"
 
 namespace {
@@ -123,7 +125,14 @@ void printPci() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "capture-machine") == 0) {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: zelkora-cli capture-machine FILE\n");
+            return 2;
+        }
+        return zelkora::capture::captureMachine(argv[2], std::cerr);
+    }
     bool opened = false;
     for (int attempt = 0; attempt < 4 && !opened; ++attempt)
         opened = InitializeSysInfoLib() != 0;

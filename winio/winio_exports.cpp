@@ -53,4 +53,12 @@ bool GetPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) {
     return core().getPhysBlock(address, buffer, length);
 }
 
+void BeginConfigScan(void) {
+    core().beginConfigScan();
+}
+
+void EndConfigScan(void) {
+    core().endConfigScan();
+}
+
 }  // extern "C"

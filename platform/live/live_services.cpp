@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/live_hive.h"
 
 namespace zelkora::platform {
 
@@ -125,12 +126,22 @@ class LiveServices : public SystemServices {
     }
 
     registry::Hive& registry() override {
-        if (!hive_) hive_ = registry::buildLiveHive();
+        if (!hive_) {
+            const registry::LiveHiveSources sources;
+            builtFrom_ = registry::liveDeviceSignature(sources);
+            hive_ = registry::buildLiveHive(sources);
+        }
         return *hive_;
+    }
+
+    // Rebuilt only when the devices changed: a build reads pci.ids.
+    void refreshDevices() override {
+        if (hive_ && registry::liveDeviceSignature({}) != builtFrom_) hive_.reset();
     }
 
   private:
     std::unique_ptr<registry::Hive> hive_;
+    std::string builtFrom_;
 };
 
 }  // namespace

@@ -84,6 +84,7 @@ class SimulatedServices : public SystemServices {
             version_->minor = static_cast<uint32_t>(field->numberOr("minor", 1, 0xFFFF'FFFF));
             version_->build = static_cast<uint32_t>(field->numberOr("build", 2600, 0xFFFF'FFFF));
             version_->servicePack = field->stringOr("servicePack", "");
+            version_->systemName = field->stringOr("systemName", "");
             if (field->booleanOr("queryFails", false)) version_.reset();
         }
 

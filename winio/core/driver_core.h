@@ -24,6 +24,9 @@ class DriverCore {
     bool getPhysWord(uint32_t address, uint16_t* value);
     bool getPhysLong(uint32_t address, uint32_t* value);
     bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length);
+    // A walk of the PCI bus starts or ends (Backend::beginConfigScan).
+    void beginConfigScan();
+    void endConfigScan();
 
     bool open() const { return static_cast<bool>(backend_); }
     // Why the last initialize failed.

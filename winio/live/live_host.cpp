@@ -19,6 +19,8 @@ namespace zelkora::winio::live {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr uint16_t kAddressPort = 0xCF8;
 constexpr uint16_t kDataPort = 0xCFC;
 constexpr uint32_t kBiosSegment = 0xF0000;
@@ -56,33 +58,85 @@ LiveHost::LiveHost(HostPaths paths, bool rawPorts) : paths_(std::move(paths)) {
 }
 
 LiveHost::~LiveHost() {
-    for (const auto& [key, fd] : configFiles_) {
-        if (fd >= 0) close(fd);
+    closeConfigFiles();
+}
+
+void LiveHost::closeConfigFiles() {
+    for (const auto& [key, file] : configFiles_)
+        close(file.fd);
+    configFiles_.clear();
+}
+
+void LiveHost::dropSnapshots() {
+    for (auto& [key, file] : configFiles_)
+        file.snapshotBytes = -1;
+}
+
+// Functions come and go (hot-plug, a driver's remove and rescan), so every
+// walk starts from the folder as it is now: the list of functions is read
+// once, and files held open since the last walk are closed, since the
+// function behind one may have been replaced.
+void LiveHost::beginConfigScan() {
+    closeConfigFiles();
+    present_.clear();
+    scanning_ = true;
+    std::error_code error;
+    for (fs::directory_iterator it(paths_.pciDevices, error), end; !error && it != end;
+         it.increment(error)) {
+        unsigned domain = 0, bus = 0, device = 0, function = 0;
+        char tail = 0;
+        const std::string name = it->path().filename().string();
+        if (std::sscanf(name.c_str(), "%x:%x:%x.%x%c", &domain, &bus, &device, &function, &tail) ==
+                4 &&
+            domain == 0 && bus <= 0xFF && device <= 0x1F && function <= 7) {
+            present_.insert(bus << 8 | device << 3 | function);
+        }
     }
 }
 
-int LiveHost::selectedConfigFile() {
-    if (!(address_ & 0x8000'0000u)) return -1;
+void LiveHost::endConfigScan() {
+    scanning_ = false;
+    present_.clear();
+    dropSnapshots();
+}
+
+LiveHost::ConfigFile* LiveHost::selectedConfigFile() {
+    if (!(address_ & 0x8000'0000u)) return nullptr;
     const uint32_t key = (address_ >> 8) & 0xFFFF;  // bus, device, function
-    auto it = configFiles_.find(key);
-    if (it != configFiles_.end()) return it->second;
+    if (auto it = configFiles_.find(key); it != configFiles_.end()) return &it->second;
+    // A walk knows which functions exist and tries no other path.
+    if (scanning_ && !present_.contains(key)) return nullptr;
     char name[32];
     std::snprintf(name, sizeof name, "0000:%02x:%02x.%x", key >> 8, (key >> 3) & 0x1F, key & 7);
     const auto path = paths_.pciDevices / name / "config";
     int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    configFiles_[key] = fd;
-    return fd;
+    // An absent function is not remembered: it may appear before the next access.
+    if (fd < 0) return nullptr;
+    return &configFiles_.emplace(key, ConfigFile{fd}).first->second;
 }
 
 uint32_t LiveHost::readConfig(unsigned lane, unsigned size) {
-    const int fd = selectedConfigFile();
+    ConfigFile* file = selectedConfigFile();
     uint32_t value = sizeMask(size);
-    if (fd < 0) return value;
+    if (!file) return value;
     uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};
     const unsigned count = std::min(size, 4 - lane);
-    // Unprivileged readers get only the first 64 bytes; the rest stays FFh.
-    const ssize_t got = pread(fd, bytes, count, (address_ & 0xFC) + lane);
+    const unsigned offset = (address_ & 0xFC) + lane;
+    ssize_t got = 0;
+    if (scanning_) {
+        // One read per function and walk; unprivileged readers get only the
+        // first 64 bytes, the rest stays FFh as a read of its own would give.
+        if (file->snapshotBytes < 0) {
+            const ssize_t read = pread(file->fd, file->snapshot.data(), file->snapshot.size(), 0);
+            file->snapshotBytes = read < 0 ? 0 : static_cast<int>(read);
+        }
+        const auto served = static_cast<unsigned>(file->snapshotBytes);
+        for (unsigned i = 0; i < count && offset + i < served; ++i, ++got)
+            bytes[i] = file->snapshot[offset + i];
+    } else {
+        got = pread(file->fd, bytes, count, offset);
+    }
     if (got <= 0) return value;
     value = 0;
     for (unsigned i = 0; i < size; ++i) {
@@ -93,14 +147,18 @@ uint32_t LiveHost::readConfig(unsigned lane, unsigned size) {
 }
 
 void LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
-    const int fd = selectedConfigFile();
-    if (fd < 0) return;
+    // Whatever a walk read before may be stale now, on this function or,
+    // through a bridge's bus numbers, on others.
+    dropSnapshots();
+    ConfigFile* file = selectedConfigFile();
+    if (!file) return;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
     for (unsigned i = 0; i < count; ++i)
         bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     // Refused when the process may not write configuration space.
-    [[maybe_unused]] const ssize_t written = pwrite(fd, bytes, count, (address_ & 0xFC) + lane);
+    [[maybe_unused]] const ssize_t written =
+        pwrite(file->fd, bytes, count, (address_ & 0xFC) + lane);
 }
 
 uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
@@ -127,6 +185,7 @@ void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
     }
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
+        dropSnapshots();  // a chip behind a raw port may change configuration space
         if (size == 1)
             outb(static_cast<uint8_t>(value), port);
         else if (size == 2)

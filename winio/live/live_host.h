@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/live/system_root.h"
@@ -33,20 +35,35 @@ class LiveHost : public Backend {
     uint32_t readPort(uint16_t port, unsigned size) override;
     void writePort(uint16_t port, uint32_t value, unsigned size) override;
     bool readPhysical(uint32_t address, std::span<uint8_t> out) override;
+    // A walk lists the functions once and reads each function's space once.
+    void beginConfigScan() override;
+    void endConfigScan() override;
 
     bool rawPorts() const { return rawPorts_; }
 
   private:
-    // The open config file of the function the address register selects, or -1.
-    int selectedConfigFile();
+    struct ConfigFile {
+        int fd = -1;
+        // During a walk: the space as one read gave it, and how many bytes
+        // the kernel served (an unprivileged reader gets 64); -1 until read.
+        int snapshotBytes = -1;
+        std::array<uint8_t, 256> snapshot{};
+    };
+
+    // The config file of the function the address register selects, or null.
+    ConfigFile* selectedConfigFile();
     uint32_t readConfig(unsigned lane, unsigned size);
     void writeConfig(unsigned lane, uint32_t value, unsigned size);
+    void dropSnapshots();
+    void closeConfigFiles();
     void buildBiosArea();
 
     HostPaths paths_;
     bool rawPorts_ = false;
     uint32_t address_ = 0;
-    std::map<uint32_t, int> configFiles_;  // bus/device/function -> fd (-1 when absent)
+    std::map<uint32_t, ConfigFile> configFiles_;  // by bus/device/function, open ones only
+    bool scanning_ = false;
+    std::set<uint32_t> present_;  // during a walk: the functions sysfs lists
     sim::PhysicalMemory memory_;
 };
 
