@@ -139,7 +139,7 @@ std::size_t utf8SequenceLength(std::string_view text) {
 // UTF-16LE text after its byte-order mark as UTF-8. A lone unit DC80h-DCFFh
 // stands for the byte 80h-FFh that it carries, so that a caller's text that
 // is not UTF-8 is written and read back unchanged. Nullopt for any other
-// ill-formed text, which would not come back as it was if rewritten.
+// ill-formed text.
 std::optional<std::string> utf16ToUtf8(std::string_view bytes) {
     if (bytes.size() % 2 != 0) return std::nullopt;
     const std::size_t units = bytes.size() / 2;
@@ -283,17 +283,20 @@ void ProfileStore::loadOnce() {
     if (loaded_) return;
     loaded_ = true;
     std::string text;
-    ReadOutcome outcome = readWholeFile(path_, text);
-    if (outcome == ReadOutcome::Read && text.starts_with(kUtf16ByteOrderMark)) {
-        utf16_ = true;
-        std::optional<std::string> decoded = utf16ToUtf8(std::string_view(text).substr(2));
-        // Text that would not come back as it was is read, never rewritten.
-        if (!decoded) outcome = ReadOutcome::Refused;
-        text = decoded.value_or(std::string());
-    }
+    const ReadOutcome outcome = readWholeFile(path_, text);
     // A file that exists but cannot be read is never replaced by our keys.
     readOnly_ = outcome == ReadOutcome::Refused;
-    parse(outcome != ReadOutcome::Missing ? std::string_view(text) : std::string_view());
+    if (outcome == ReadOutcome::Read && text.starts_with(kUtf16ByteOrderMark)) {
+        if (std::optional<std::string> decoded = utf16ToUtf8(std::string_view(text).substr(2))) {
+            utf16_ = true;
+            text = std::move(*decoded);
+        } else {
+            // Marked UTF-16 but not well-formed: read as bytes, but never
+            // rewritten, since neither reading would come back as it was.
+            readOnly_ = true;
+        }
+    }
+    parse(outcome == ReadOutcome::Read ? std::string_view(text) : std::string_view());
 }
 
 void ProfileStore::parse(std::string_view text) {
