@@ -181,9 +181,16 @@ TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
     EXPECT_EQ(bytes(file("oem.inf")),
               utf16(u"[Version]\r\nDriverVer=07/15/2003,5.1.1002\r\nName=Gr\u00FC\u00DFe\r\n"
                     u"Added=\u4E2D and a stray \xDCFF\r\n"));
-    ProfileFile again(true);
+    ProfileFile again(true), odd(true);
     again.setFile(file("oem.inf"));
     EXPECT_EQ(again.getString("Added", "", "Version"), "\xE4\xB8\xAD and a stray \xFF");
+
+    // Marked UTF-16 but an odd number of bytes: neither reading would survive a rewrite.
+    put(file("odd.inf"), "\xFF\xFE[\0S\0]\0\n"s);
+    odd.setFile(file("odd.inf"));
+    odd.writeString("k", "v", "S");
+    EXPECT_FALSE(odd.flush());
+    EXPECT_EQ(bytes(file("odd.inf")), "\xFF\xFE[\0S\0]\0\n"s);
 }
 
 // A folder that takes no new file (no write permission, or a name at the
