@@ -78,7 +78,6 @@ class MainAppTest : public QObject {
         QTest::addColumn<int>("systemTemplate");
         QTest::newRow("0804h Simplified Chinese") << "\"0x0804\"" << 155 << 157 << 160;
         QTest::newRow("0404h Traditional Chinese") << "\"0x0404\"" << 184 << 181 << 187;
-        QTest::newRow("0C04h Traditional Chinese") << "\"0x0C04\"" << 184 << 181 << 187;
         QTest::newRow("1004h English") << "\"0x1004\"" << 154 << 156 << 161;
         QTest::newRow("no language") << "0" << 154 << 156 << 161;
     }
