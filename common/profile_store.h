@@ -39,8 +39,9 @@ class ProfileStore {
     // section, adding the section at the end of the file when missing.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
-    // Writes the file if anything changed since it was read.
-    void save();
+    // Writes the file if anything changed since it was read. False when a
+    // value written to this store was refused or could not be stored on disk.
+    bool save();
     const std::string& path() const { return path_; }
 
   private:
@@ -54,13 +55,18 @@ class ProfileStore {
     void loadOnce();
     void parse(std::string_view text);
     std::string lineText(std::string text) const;
-    bool writeFileAtomically(std::string_view text) const;
+    bool writeFile(std::string_view text) const;
 
     std::mutex mutex_;
     std::string path_;
     bool loaded_ = false;
     bool readOnly_ = false;
     bool dirty_ = false;
+    // A value was dropped because the file may not be replaced.
+    bool refused_ = false;
+    // The file is UTF-16LE with a byte-order mark: held here as UTF-8 and
+    // written back as it came.
+    bool utf16_ = false;
     // Added lines end as the file's first line does; a new file gets plain
     // "\n", this system's own line end (the reader takes both).
     bool crlf_ = false;

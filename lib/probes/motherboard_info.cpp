@@ -32,8 +32,9 @@ void readBiosStructure(MotherBoardInfo& info) {
     std::optional<std::vector<uint8_t>> structure;
     if (reader.Open() == kSmbiosOk) structure = reader.FindStructure(kBiosStructure);
     if (structure) {
-        if (auto text = smbiosString(*structure, 1); !text.empty()) vendor = text;
-        if (auto text = smbiosString(*structure, 2); !text.empty()) version = text;
+        // Bytes 04h and 05h number the vendor's and the version's strings.
+        if (auto text = smbiosStringAt(*structure, 0x04); !text.empty()) vendor = text;
+        if (auto text = smbiosStringAt(*structure, 0x05); !text.empty()) version = text;
         if ((*structure)[1] > 0x09) romSize = static_cast<uint16_t>(((*structure)[0x09] + 1) * 64);
     }
     common::copyText(info.BIOSVendor, vendor);

@@ -60,7 +60,6 @@ std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
 
 TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "access not open yet";
     ASSERT_TRUE(machine->open());
     const auto records = walk();
     ASSERT_EQ(records.size(), 7u);

@@ -99,13 +99,5 @@ TEST(MachineFile, LoadingFailuresMakeTheDriverRefuseToOpen) {
     std::filesystem::remove_all(directory);
 }
 
-TEST(MachineFile, TheDemoBoardLoads) {
-    auto demo = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    EXPECT_TRUE(demo->open());
-    auto& board = demo->board();
-    board.writePort(0xCF8, 0x8000'0000, 4);
-    EXPECT_EQ(board.readPort(0xCFC, 4), 0x2570'8086u);
-}
-
 }  // namespace
 }  // namespace zelkora::winio::sim

@@ -141,16 +141,6 @@ TEST_F(SmbiosDump, ReplaysAClassicDump) {
     const auto entry = makeSmbiosEntryPoint(facts);
     writeDump({entry.begin(), entry.end()}, table_);
     EXPECT_EQ(walk(), (std::vector<uint8_t>{0, 4, 127}));
-}
-
-TEST_F(SmbiosDump, ReplaysAnSmbios3Dump) {
-    std::vector<uint8_t> entry(0x18, 0);
-    std::copy_n("_SM3_", 5, entry.begin());
-    entry[7] = 3;
-    entry[8] = 1;
-    entry[0x10] = 0x20;
-    writeDump(entry, table_);
-    EXPECT_EQ(walk(), (std::vector<uint8_t>{0, 4, 127}));
 
     writeDump({'J', 'U', 'N', 'K'}, table_);
     EXPECT_NE(buildError(R"({"smbios": {"dumpBin": "table.bin"}})", directory_).find("entry point"),
