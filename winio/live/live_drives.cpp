@@ -7,8 +7,6 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <tuple>
 
 namespace zelkora::winio::live {
 
