@@ -62,11 +62,7 @@ class LiveServices : public SystemServices {
     }
 
     std::optional<std::string> userName() override {
-        if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name) {
-            return std::string(entry->pw_name);
-        }
-        if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
-        return std::nullopt;
+        return loggedOnUser(hostPath("proc/self/loginuid"));
     }
 
     LocalTime localTime() override {
@@ -145,6 +141,30 @@ class LiveServices : public SystemServices {
 };
 
 }  // namespace
+
+std::optional<std::string> loggedOnUser(const std::filesystem::path& loginUidFile) {
+    const uid_t effective = geteuid();
+    if (effective == 0) {
+        if (const char* user = std::getenv("SUDO_USER"); user && *user) return std::string(user);
+        // 4294967295 (no login uid) and 0 say nothing more than root does.
+        unsigned long loginUid = 0;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(loginUidFile, error)) {
+            std::ifstream in(loginUidFile);
+            if (!(in >> loginUid)) loginUid = 0;
+        }
+        if (loginUid != 0 && loginUid < 0xFFFF'FFFFul) {
+            if (const passwd* entry = getpwuid(static_cast<uid_t>(loginUid));
+                entry && entry->pw_name)
+                return std::string(entry->pw_name);
+        }
+    }
+    if (const passwd* entry = getpwuid(effective); entry && entry->pw_name) {
+        return std::string(entry->pw_name);
+    }
+    if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
+    return std::nullopt;
+}
 
 std::unique_ptr<SystemServices> makeLiveServices() {
     return std::make_unique<LiveServices>();

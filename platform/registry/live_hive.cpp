@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/registry/live_pnp.h"
 #include "platform/registry/pci_ids.h"
 
 namespace zelkora::platform::registry {
@@ -289,6 +290,7 @@ std::unique_ptr<Hive> buildLiveHive(const LiveHiveSources& sources) {
     std::map<std::string_view, int> counts;
     for (const auto& pci : functions)
         addFunction(*hive, pci, names, kernelRelease, counts);
+    addPnpDevices(*hive, sources.sysfsRoot / "bus/pnp/devices");
     return hive;
 }
 

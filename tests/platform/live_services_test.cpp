@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "platform/live/live_services.h"
+#include "tests/support/scratch_path.h"
 
 namespace zelkora::platform {
 namespace {
@@ -19,6 +27,21 @@ TEST(LocaleLanguage, MapsLocaleNamesOntoLanguageIdentifiers) {
     EXPECT_EQ(languageFromLocale("C.UTF-8"), 0x0409);
     EXPECT_EQ(languageFromLocale("POSIX"), 0x0409);
     EXPECT_EQ(languageFromLocale(""), 0x0409);
+    EXPECT_EQ(languageFromLocale("ur_PK.UTF-8"), kUnlistedLanguage)
+        << "a language without an identifier is not English";
+}
+
+TEST(LiveServices, RootIsNamedAfterTheUserWhoBecameRoot) {
+    if (geteuid() != 0) GTEST_SKIP() << "names the effective user unless run as root";
+    const auto loginUid = zelkora::testing::scratchPath("zelkora-loginuid");
+    std::ofstream(loginUid) << "4294967295";
+    ::setenv("SUDO_USER", "alice", 1);
+    EXPECT_EQ(loggedOnUser(loginUid), "alice");
+    ::unsetenv("SUDO_USER");
+    EXPECT_EQ(loggedOnUser(loginUid), "root") << "no login uid";
+    std::ofstream(loginUid) << "1";  // daemon
+    EXPECT_EQ(loggedOnUser(loginUid), getpwuid(1)->pw_name);
+    std::filesystem::remove(loginUid);
 }
 
 TEST(LiveServices, MemoryValuesSaturateAndTheSystemNamesItself) {

@@ -20,7 +20,11 @@ class LiveHostTest : public ::testing::Test {
         fs::create_directories(root_ / "pci" / "0000:00:1f.3");
         fs::create_directories(root_ / "dmi");
         fs::create_directories(root_ / "id");
-        paths_ = {root_ / "pci", root_ / "dmi", root_ / "id"};
+        paths_ = {root_ / "pci",
+                  root_ / "dmi",
+                  root_ / "id",
+                  root_ / "cpuinfo",
+                  {root_ / "ata", root_ / "nvme"}};
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -73,7 +77,7 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
         .write(reinterpret_cast<const char*>(table.data()),
                static_cast<std::streamsize>(table.size()));
     std::ofstream(root_ / "id" / "board_name") << "P5Q PRO\n";
-    std::ofstream(root_ / "id" / "bios_version") << "R1.05\n";
+    std::ofstream(root_ / "id" / "board_version") << "R1.05\n";
     std::ofstream(root_ / "id" / "bios_date") << "03/12/2009\n";
 
     LiveHost host(paths_);

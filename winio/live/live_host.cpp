@@ -13,6 +13,7 @@
 #include <iterator>
 #include <vector>
 
+#include "winio/live/live_bios.h"
 #include "winio/sim/smbios_image.h"
 
 namespace zelkora::winio::live {
@@ -31,19 +32,17 @@ uint32_t sizeMask(unsigned size) {
     return size >= 4 ? 0xFFFF'FFFFu : (1u << (8 * size)) - 1u;
 }
 
+// A file's bytes; empty when it is no regular file or cannot be read whole.
 std::vector<uint8_t> readWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string readLine(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::string line;
-    if (in) std::getline(in, line);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\n'))
-        line.pop_back();
-    return line;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return {};
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return {};
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    } catch (const std::ios_base::failure&) {
+        return {};
+    }
 }
 
 }  // namespace
@@ -55,6 +54,7 @@ LiveHost::LiveHost(HostPaths paths, bool rawPorts) : paths_(std::move(paths)) {
     (void)rawPorts;
 #endif
     buildBiosArea();
+    taskFiles_ = makeTaskFiles(findLiveDrives(paths_.drives));
 }
 
 LiveHost::~LiveHost() {
@@ -161,9 +161,24 @@ void LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
         pwrite(file->fd, bytes, count, (address_ & 0xFC) + lane);
 }
 
+sim::IdeChannel* LiveHost::taskFile(uint16_t port, bool& isTaskFilePort) {
+    isTaskFilePort =
+        (port >= sim::IdeChannel::kPrimaryBase && port < sim::IdeChannel::kPrimaryBase + 8) ||
+        (port >= sim::IdeChannel::kSecondaryBase && port < sim::IdeChannel::kSecondaryBase + 8);
+    if (!isTaskFilePort) return nullptr;
+    for (const auto& channel : taskFiles_) {
+        if (channel->decodes(port)) return channel.get();
+    }
+    return nullptr;
+}
+
 uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
     if (port == kAddressPort && size == 4) return address_;
     if (port >= kDataPort && port < kDataPort + 4) return readConfig(port - kDataPort, size);
+    bool isTaskFilePort = false;
+    if (auto* channel = taskFile(port, isTaskFilePort))
+        return channel->read(port, size) & sizeMask(size);
+    if (isTaskFilePort) return sizeMask(size);
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
         if (size == 1) return inb(port);
@@ -183,6 +198,9 @@ void LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
         writeConfig(port - kDataPort, value, size);
         return;
     }
+    bool isTaskFilePort = false;
+    if (auto* channel = taskFile(port, isTaskFilePort)) channel->write(port, value, size);
+    if (isTaskFilePort) return;
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
         dropSnapshots();  // a chip behind a raw port may change configuration space
@@ -204,12 +222,28 @@ bool LiveHost::readPhysical(uint32_t address, std::span<uint8_t> out) {
 // "_SM_" entry point at F0000h pointing at the table, and the identification
 // text at FE0C1h built from the DMI identity. A machine whose firmware only
 // offers an SMBIOS 3 ("_SM3_") entry point gets an "_SM_" one made for it.
+// When the table cannot be read (it is root's alone) or is missing, a table
+// made of the DMI identity and /proc/cpuinfo takes its place.
 void LiveHost::buildBiosArea() {
+    const DmiIdentity identity = readDmiIdentity(paths_.dmiIdentity);
     const auto entry = readWholeFile(paths_.dmiTables / "smbios_entry_point");
-    const auto table = readWholeFile(paths_.dmiTables / "DMI");
-    if (entry.empty() || table.empty()) return;
-    auto facts = sim::factsFromEntryPoint(entry, table);
-    if (!facts) return;
+    auto table = readWholeFile(paths_.dmiTables / "DMI");
+    std::optional<sim::SmbiosTableFacts> facts;
+    if (!entry.empty() && !table.empty()) facts = sim::factsFromEntryPoint(entry, table);
+    if (!facts) {
+        const auto cpuinfo = readWholeFile(paths_.cpuinfo);
+        table = buildSmbiosTable(
+            identity,
+            parseCpuinfo({reinterpret_cast<const char*>(cpuinfo.data()), cpuinfo.size()}));
+        if (table.empty()) return;
+        const auto measure = sim::measureSmbiosTable(table);
+        facts = sim::SmbiosTableFacts{3,
+                                      1,
+                                      measure.structureCount,
+                                      measure.largestStructure,
+                                      static_cast<uint16_t>(table.size()),
+                                      0};
+    }
 
     // The firmware's own table address is of no use here: sysfs hands out a
     // copy, and where the firmware keeps it (possibly above 4 GiB, or inside
@@ -219,17 +253,12 @@ void LiveHost::buildBiosArea() {
     const auto ep = sim::makeSmbiosEntryPoint(*facts);
     std::copy(ep.begin(), ep.end(), segment.begin());
 
-    // "<board> <revision> <date>": the layout the BIOS identification text has.
-    const std::string board = readLine(paths_.dmiIdentity / "board_name");
-    const std::string version = readLine(paths_.dmiIdentity / "bios_version");
-    const std::string date = readLine(paths_.dmiIdentity / "bios_date");
-    std::string identification = board + " " + version + " " + date;
-    identification.resize(std::min<size_t>(identification.size(), 80));
+    const std::string identification = buildIdentificationText(identity);
     std::copy(identification.begin(), identification.end(),
               segment.begin() + kIdentificationOffset);
 
     memory_.addRegion(kBiosSegment, std::move(segment));
-    memory_.addRegion(kRelocatedTable, table);
+    memory_.addRegion(kRelocatedTable, std::move(table));
 }
 
 }  // namespace zelkora::winio::live

@@ -6,9 +6,11 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/live/system_root.h"
 #include "winio/core/backend.h"
+#include "winio/live/live_drives.h"
 #include "winio/sim/physical_memory.h"
 
 namespace zelkora::winio::live {
@@ -19,12 +21,17 @@ struct HostPaths {
     std::filesystem::path pciDevices = platform::hostPath("sys/bus/pci/devices");
     std::filesystem::path dmiTables = platform::hostPath("sys/firmware/dmi/tables");
     std::filesystem::path dmiIdentity = platform::hostPath("sys/class/dmi/id");
+    std::filesystem::path cpuinfo = platform::hostPath("proc/cpuinfo");
+    DriveSources drives;
 };
 
 // The live Linux host. PCI configuration mechanism 1 is served from sysfs;
-// the BIOS area is built from the firmware's SMBIOS table; every other port
-// floats unless raw port access was asked for (ZELKORA_RAW_PORTS=1), because
-// a wrong write to an unknown machine's ports can hang it.
+// the BIOS area is built from the firmware's SMBIOS table, or from what every
+// user may read when that table is closed; the two IDE task files answer the
+// identify commands with the drives the kernel knows. Every other port floats
+// unless raw port access was asked for (ZELKORA_RAW_PORTS=1), because a wrong
+// write to an unknown machine's ports can hang it. The task files never reach
+// the real ports, not even then: the kernel's own driver owns those drives.
 class LiveHost : public Backend {
   public:
     explicit LiveHost(HostPaths paths = {}, bool rawPorts = false);
@@ -53,6 +60,8 @@ class LiveHost : public Backend {
     // The config file of the function the address register selects, or null.
     ConfigFile* selectedConfigFile();
     uint32_t readConfig(unsigned lane, unsigned size);
+    // The task file decoding `port`, or null; set when the port is a task file's.
+    sim::IdeChannel* taskFile(uint16_t port, bool& isTaskFilePort);
     void writeConfig(unsigned lane, uint32_t value, unsigned size);
     void dropSnapshots();
     void closeConfigFiles();
@@ -65,6 +74,7 @@ class LiveHost : public Backend {
     bool scanning_ = false;
     std::set<uint32_t> present_;  // during a walk: the functions sysfs lists
     sim::PhysicalMemory memory_;
+    std::vector<std::unique_ptr<sim::IdeChannel>> taskFiles_;
 };
 
 }  // namespace zelkora::winio::live
