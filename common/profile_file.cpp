@@ -85,6 +85,11 @@ void ProfileFile::setFile(std::string_view name) {
     path_ = name.starts_with('/') ? std::string(name) : programDirectory() + std::string(name);
 }
 
+bool ProfileFile::flush() {
+    if (!store_) return true;
+    return ProfileStore::release(store_.release());
+}
+
 void ProfileFile::setSection(std::string_view section) {
     section_ = section;
 }

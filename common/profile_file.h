@@ -41,6 +41,12 @@ class ProfileFile {
     void writeReal(std::string_view key, float value,
                    std::optional<std::string_view> section = std::nullopt);
 
+    // Lets go of the file now, saving it when this object was its last user.
+    // False when a write did not reach the file: the file could not be
+    // saved, or it exists but could not be read (its keys are never
+    // replaced then). Later calls start on the file afresh.
+    bool flush();
+
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }
 

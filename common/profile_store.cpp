@@ -107,12 +107,13 @@ class ProfileStoreRegistry {
         return slot->second.get();
     }
 
-    void release(ProfileStore* store) {
+    bool release(ProfileStore* store) {
         const std::lock_guard lock(mutex_);
-        if (--store->users_ > 0) return;
+        if (--store->users_ > 0) return !store->refused_;
         const std::string path = store->path();
-        store->save();
+        const bool saved = store->save();
         stores_.erase(path);
+        return saved;
     }
 
   private:
@@ -124,8 +125,8 @@ ProfileStore* ProfileStore::acquire(std::string_view path) {
     return ProfileStoreRegistry::instance().acquire(path);
 }
 
-void ProfileStore::release(ProfileStore* store) {
-    ProfileStoreRegistry::instance().release(store);
+bool ProfileStore::release(ProfileStore* store) {
+    return ProfileStoreRegistry::instance().release(store);
 }
 
 void ProfileStore::prepare() {
@@ -213,7 +214,10 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
 
     const std::lock_guard lock(mutex_);
     loadOnce();
-    if (readOnly_) return;
+    if (readOnly_) {
+        refused_ = true;
+        return;
+    }
 
     const std::string foldedSection = foldProfileName(sectionName);
     auto found = sectionIndex_.find(foldedSection);
@@ -252,9 +256,9 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
     dirty_ = true;
 }
 
-void ProfileStore::save() {
+bool ProfileStore::save() {
     const std::lock_guard lock(mutex_);
-    if (!dirty_ || readOnly_) return;
+    if (!dirty_ || readOnly_) return !refused_;
     dirty_ = false;
     std::size_t size = 0;
     for (const Section& section : sections_) {
@@ -269,7 +273,7 @@ void ProfileStore::save() {
             text += '\n';
         }
     }
-    writeFileAtomically(text);
+    return writeFileAtomically(text) && !refused_;
 }
 
 bool ProfileStore::writeFileAtomically(std::string_view text) const {
