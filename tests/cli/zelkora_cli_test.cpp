@@ -40,7 +40,8 @@ class ZelkoraCli : public ::testing::Test {
         return path;
     }
 
-    Outcome run(const std::string& arguments, const fs::path& machine = kMachinesDir / "demo.json") {
+    Outcome run(const std::string& arguments,
+                const fs::path& machine = kMachinesDir / "demo.json") {
         const fs::path out = folder_ / "stdout", err = folder_ / "stderr";
         const std::string command = "cd '" + folder_.string() + "' && ZELKORA_MACHINE='" +
                                     machine.string() + "' '" ZELKORA_OUTPUT_DIR "/zelkora-cli' " +
@@ -75,11 +76,12 @@ TEST_F(ZelkoraCli, ExitStatuses) {
     EXPECT_EQ(run("pci-save taken.ini").status, 2);
 
     // A machine file the driver refuses: one line from it, status 1.
-    writeBytes(folder_ / "broken.json", R"({"system": {"language": "0xZZ"}})");
+    writeBytes(folder_ / "broken.json", R"({"pci": {"functions": [{"address": "zz"}]}})");
     const Outcome broken = run("list", folder_ / "broken.json");
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(std::count(broken.err.begin(), broken.err.end(), '\n'), 1) << broken.err;
-    EXPECT_NE(broken.err.find("broken.json"), std::string::npos) << broken.err;
+    EXPECT_NE(broken.err.find("broken.json: pci.functions[0].address"), std::string::npos)
+        << broken.err;
     EXPECT_EQ(broken.out, "");
     EXPECT_EQ(run("report r.ini", folder_ / "broken.json").status, 1);
     EXPECT_FALSE(fs::exists(folder_ / "r.ini"));

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QtTest>
 
 #include "app/pages/ide_page.h"
@@ -26,6 +27,7 @@ class PersistCommandsTest : public QObject {
     void init() {
         machine_ = std::make_unique<testing::SimulatedMachine>(testing::demoMachine());
         QVERIFY(machine_->open());
+        messages_.clear();
         folder_ = testing::scratchPath("persist-commands");
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -104,6 +106,7 @@ class PersistCommandsTest : public QObject {
         const std::string bytes = testing::fileBytes(folder_ / "window.bmp");
         QVERIFY(bytes.size() > 54);
         QCOMPARE(bytes.substr(0, 2), std::string("BM"));
+        QCOMPARE(int(bytes[28]), window_->screen()->depth());  // the display's own depth
         const QImage read = QImage::fromData(QByteArray::fromStdString(bytes), "BMP");
         QCOMPARE(read.size(), window_->size());
         QCOMPARE(read.pixel(30, 30), copied.pixel(30, 30));
