@@ -252,12 +252,13 @@ class ProfileStoreRegistry {
         return slot->second.get();
     }
 
-    void release(ProfileStore* store) {
+    bool release(ProfileStore* store) {
         const std::lock_guard lock(mutex_);
-        if (--store->users_ > 0) return;
+        if (--store->users_ > 0) return !store->refused_;
         const std::string path = store->path();
-        store->save();
+        const bool saved = store->save();
         stores_.erase(path);
+        return saved;
     }
 
   private:
@@ -269,8 +270,8 @@ ProfileStore* ProfileStore::acquire(std::string_view path) {
     return ProfileStoreRegistry::instance().acquire(path);
 }
 
-void ProfileStore::release(ProfileStore* store) {
-    ProfileStoreRegistry::instance().release(store);
+bool ProfileStore::release(ProfileStore* store) {
+    return ProfileStoreRegistry::instance().release(store);
 }
 
 void ProfileStore::prepare() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -24,7 +25,9 @@ class ProfileStore {
     // links first), created on first use. Every acquire needs one release;
     // the last release writes the file if it changed and drops the store.
     static ProfileStore* acquire(std::string_view path);
-    static void release(ProfileStore* store);
+    // False when this was the last user and the file could not be saved, or
+    // when a write was refused because the file exists but cannot be read.
+    static bool release(ProfileStore* store);
     // Creates the shared table of stores early, so that an object created
     // before any store never outlives it.
     static void prepare();

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   hwdata pciutils
   xvfb xauth fonts-noto-cjk fonts-dejavu-core
   desktop-file-utils appstream mandoc librsvg2-bin file lintian
