@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Rebuilds docs/screenshots/: every page and the Reminder in English,
 # Simplified Chinese and Traditional Chinese, on the simulated demo board,
-# in a virtual X display.
+# in a virtual X display. Each language is taken under its own locale
+# (C, zh_CN.UTF-8, zh_TW.UTF-8), whose default face differs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,12 @@ cmake --build build/release --target screenshots_test -j2
 
 out=$PWD/docs/screenshots
 mkdir -p "$out"
-ZELKORA_MACHINE=$PWD/machines/demo.json ZELKORA_SCREENSHOT_DIR=$out QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1024x768x24" build/release/bin/screenshots_test
+for locale in C zh_CN.UTF-8 zh_TW.UTF-8; do
+  if [[ $locale != C ]] && ! locale -a | grep -qix "${locale/UTF-8/utf8}"; then
+    # The locales package ships the sources; root can build the two it needs.
+    localedef -i "${locale%%.*}" -f UTF-8 "$locale"
+  fi
+  LANG=$locale LC_ALL=$locale ZELKORA_MACHINE=$PWD/machines/demo.json ZELKORA_SCREENSHOT_DIR=$out \
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build/release/bin/screenshots_test
+done
 ls "$out"

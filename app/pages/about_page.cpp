@@ -8,6 +8,7 @@
 #include "app/controls/hyperlink_label.h"
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
+#include "app/shell/fonts.h"
 #include "ui_about_page.h"
 
 namespace zelkora::app {
@@ -69,6 +70,7 @@ AboutPage::AboutPage(Language language, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::AboutPage>()) {
     loadResources();
     ui_->setupUi(this);
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
     for (const auto& link : kWebLinks) {
         auto* label = control<HyperlinkLabel>(this, link.id);

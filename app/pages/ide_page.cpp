@@ -6,6 +6,7 @@
 #include "app/pages/ide_texts.h"
 #include "app/pages/record_text.h"
 #include "app/pages/translated_texts.h"
+#include "app/shell/fonts.h"
 #include "ui_ide_page.h"
 
 namespace zelkora::app {
@@ -28,6 +29,7 @@ constexpr std::array<TranslatedText, 8> kTexts{{
 IdePage::IdePage(Language language, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::IdePage>()) {
     ui_->setupUi(this);
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
 }
 

@@ -6,6 +6,7 @@
 #include "app/pages/record_text.h"
 #include "app/pages/system_formats.h"
 #include "app/pages/translated_texts.h"
+#include "app/shell/fonts.h"
 #include "ui_system_page.h"
 #include "zelkora/sysinfo.h"
 
@@ -48,6 +49,7 @@ constexpr std::array<TranslatedText, 27> kTexts{{
 SystemPage::SystemPage(Language language, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::SystemPage>()) {
     ui_->setupUi(this);
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
     clock_.setInterval(kClockPeriodMs);
     connect(&clock_, &QTimer::timeout, this, &SystemPage::showDateTime);

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "app/shell/fonts.h"
+
 namespace zelkora::app {
 
 namespace {
@@ -23,10 +25,7 @@ QColor bandStepColor(int step) {
 
 BandWidget::BandWidget(QWidget* parent) : QWidget(parent) {
     setFixedWidth(kWidth);
-    makerFont_ = QFont(QStringLiteral("Arial"));
-    makerFont_.setPixelSize(16);
-    makerFont_.setWeight(QFont::Bold);
-    makerFont_.setItalic(true);
+    makerFont_ = bandFont();
 }
 
 void BandWidget::paintEvent(QPaintEvent*) {

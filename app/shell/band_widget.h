@@ -22,6 +22,8 @@ class BandWidget : public QWidget {
 
     explicit BandWidget(QWidget* parent = nullptr);
 
+    const QFont& makerFont() const { return makerFont_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 

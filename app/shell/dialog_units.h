@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFont>
-
 namespace zelkora::app {
 
 // The windows are laid out in dialog units of an 8-point MS Sans Serif: a
@@ -11,14 +9,6 @@ constexpr int dluToPixelsX(int dlu) {
 }
 constexpr int dluToPixelsY(int dlu) {
     return dlu * 13 / 8;
-}
-
-// The desktop's default face at the size of that font (8 points at 96 dpi),
-// so that the texts fit the windows as they were drawn.
-inline QFont dialogFont() {
-    QFont font;
-    font.setPixelSize(11);
-    return font;
 }
 
 }  // namespace zelkora::app

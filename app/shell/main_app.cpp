@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/app_info.h"
+#include "app/shell/fonts.h"
 #include "app/shell/instance_guard.h"
 #include "app/shell/main_window.h"
 #include "zelkora/sysinfo.h"
@@ -40,6 +41,7 @@ MainApp::Outcome MainApp::run() {
 
     const int32_t result = GetLocalLanguageCode(&languageCode_);
     language_ = languageFromCode(result, languageCode_);
+    useApplicationFont(language_);
 
     MainWindow window(language_, languageCode_, environment_.handlers, environment_.runModal);
     if (environment_.runMainWindow) {

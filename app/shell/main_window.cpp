@@ -17,6 +17,7 @@
 #include "app/shell/band_widget.h"
 #include "app/shell/command_ids.h"
 #include "app/shell/dialog_units.h"
+#include "app/shell/fonts.h"
 #include "app/shell/reminder_dialog.h"
 #include "app/shell/tooltip_texts.h"
 #include "app/shell/window_templates.h"
@@ -114,7 +115,7 @@ MainWindow::MainWindow(Language language, uint8_t languageCode, CommandHandlers 
       runModal_(runModal ? std::move(runModal) : ModalRunner(&runWithExec)) {
     loadResources();
     setWindowTitle(QString::fromLatin1(kProgramName));
-    setFont(dialogFont());
+    useWindowFont(*this, language);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

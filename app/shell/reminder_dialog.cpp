@@ -4,7 +4,7 @@
 
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
-#include "app/shell/dialog_units.h"
+#include "app/shell/fonts.h"
 #include "ui_reminder_dialog.h"
 
 namespace zelkora::app {
@@ -33,7 +33,7 @@ ReminderDialog::ReminderDialog(Language language, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::ReminderDialog>()) {
     loadResources();
     ui_->setupUi(this);
-    setFont(dialogFont());
+    useWindowFont(*this, language);
     applyTexts(this, kTexts, language);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon-128.png")));
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);

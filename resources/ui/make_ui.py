@@ -18,7 +18,10 @@ def prop(name, inner, stdset=True):
     return f'<property name="{name}"{extra}>{inner}</property>'
 
 
-def label(name, text, control_id=None, value=False, align=None, word_wrap=False):
+def label(name, text, control_id=None, value=False, align=None, word_wrap=False, cut=False):
+    """A static text. Value fields, and with `cut` other texts, are ValueFields: a text too
+    long for them is cut at its end and shown whole as their tool tip."""
+    cls = VALUE_FIELD if value or cut else "QLabel"
     props = [prop("text", f"<string>{escape(text)}</string>")]
     if value:
         props.append(prop("frameShape", "<enum>QFrame::StyledPanel</enum>"))
@@ -32,7 +35,7 @@ def label(name, text, control_id=None, value=False, align=None, word_wrap=False)
         props.append(prop("wordWrap", "<bool>true</bool>"))
     if control_id is not None:
         props.append(prop("controlId", f"<number>{control_id}</number>", stdset=False))
-    return f'<widget class="QLabel" name="{name}">{"".join(props)}</widget>'
+    return f'<widget class="{cls}" name="{name}">{"".join(props)}</widget>'
 
 
 def item(widget, row=None, col=None, rowspan=1, colspan=1):
@@ -42,12 +45,13 @@ def item(widget, row=None, col=None, rowspan=1, colspan=1):
             f"{widget}</item>")
 
 
-def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None):
+def grid(name, items, spacing=4, margins=(6, 4, 6, 6), stretch=None, row_spacing=None):
     left, top, right, bottom = margins
+    row_spacing = spacing if row_spacing is None else row_spacing
     extra = f' columnstretch="{stretch}"' if stretch else ""
     return (f'<layout class="QGridLayout" name="{name}"{extra}>'
             f'{prop("horizontalSpacing", f"<number>{spacing}</number>")}'
-            f'{prop("verticalSpacing", f"<number>{spacing}</number>")}'
+            f'{prop("verticalSpacing", f"<number>{row_spacing}</number>")}'
             f'{prop("leftMargin", f"<number>{left}</number>")}'
             f'{prop("topMargin", f"<number>{top}</number>")}'
             f'{prop("rightMargin", f"<number>{right}</number>")}'
@@ -106,6 +110,12 @@ def pair_rows(prefix, rows):
     return items
 
 
+# The pages' groups of value rows. The System page stacks sixteen rows in five
+# groups into the 449 pixels of the page area: rows 2 pixels apart and thin
+# group margins leave room for the 16-pixel rows of the Chinese face.
+PAGE_GROUP_GRID = {"row_spacing": 2, "margins": (6, 2, 6, 4)}
+
+
 def system_page():
     def cell(label_id, text, value_id, unit=None):
         return (f"label{label_id}", label_id, text, value_id, unit)
@@ -132,10 +142,12 @@ def system_page():
     items = []
     for group_id, title, rows in groups:
         stretch = "0,1,0,0,1,0"
-        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch)
+        layout = grid(f"grid{group_id}", pair_rows(str(group_id), rows), stretch=stretch,
+                      **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items))
+    return form("SystemPage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
 
 IDE_GROUPS = [
@@ -163,11 +175,18 @@ def ide_page():
         # The unit label carries its group's number so every group's can be found.
         grid_items = [i.replace(f'name="unit_{group_id}31"', f'name="mbLabel{group_id}"')
                       for i in grid_items]
-        layout = grid(f"grid{group_id}", grid_items, stretch="0,1,0,0,1,0")
+        # The left column's texts (serial, model, media type) run longer than the right's.
+        layout = grid(f"grid{group_id}", grid_items, stretch="0,3,0,0,2,0", **PAGE_GROUP_GRID)
         items.append(item(group(f"group{group_id}", title, group_id, layout)))
     items.append(item(spacer("pageSpacer")))
-    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items))
+    return form("IdePage", "QWidget", 392, 449, vbox("pageLayout", items, spacing=2),
+                VALUE_FIELD_WIDGET)
 
+
+VALUE_FIELD = "zelkora::app::ValueField"
+VALUE_FIELD_WIDGET = ('<customwidgets><customwidget><class>zelkora::app::ValueField</class>'
+                      '<extends>QLabel</extends><header>app/controls/value_field.h</header>'
+                      '</customwidget></customwidgets>')
 
 HYPERLINK = ('<customwidgets><customwidget><class>zelkora::app::HyperlinkLabel</class>'
              '<extends>QLabel</extends><header>app/controls/hyperlink_label.h</header>'
@@ -209,17 +228,22 @@ def reminder_dialog():
             f'{prop("pixmap", "<pixmap>:/images/icon-128.png</pixmap>")}'
             f'{prop("alignment", "<set>Qt::AlignLeft|Qt::AlignTop</set>")}'
             f'{prop("controlId", "<number>128</number>", stdset=False)}</widget>')
+    # A button 50 dialog units wide, as the template draws it.
     ok = ('<widget class="QPushButton" name="okButton">'
+          f'{prop("maximumSize", "<size><width>75</width><height>16777215</height></size>")}'
           f'{prop("text", "<string>OK</string>")}'
           f'{prop("default", "<bool>true</bool>")}'
           f'{prop("controlId", "<number>1</number>", stdset=False)}</widget>')
+    # Only the first line shares its row with the button; the others run on
+    # beneath it, so every language's lines fit whole.
     rows = [item(icon, 0, 0, 4, 1), item(ok, 0, 2)]
     for r, text in enumerate(lines):
-        rows.append(item(label(f"messageLine{r + 1}", text), r, 1))
-    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight"), 4, 1, 1, 2))
-    layout = grid("reminderLayout", rows, spacing=6, margins=(11, 11, 11, 8))
+        rows.append(item(label(f"messageLine{r + 1}", text, cut=True), r, 1, 1, 1 if r == 0 else 2))
+    rows.append(item(label("versionLine", "Zelkora Ver 1.02", align="Qt::AlignRight", cut=True),
+                     4, 1, 1, 2))
+    layout = grid("reminderLayout", rows, spacing=4, margins=(11, 11, 11, 8))
     body = prop("windowTitle", "<string>Reminder</string>") + layout
-    return form("ReminderDialog", "QDialog", 394, 154, body)
+    return form("ReminderDialog", "QDialog", 394, 154, body, VALUE_FIELD_WIDGET)
 
 
 if __name__ == "__main__":
