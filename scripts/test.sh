@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the release
 # build and its installed tree, the AddressSanitizer + UndefinedBehaviorSanitizer
-# build, and a short run of each fuzz target.
+# build (each one's ctest also replays every fuzz corpus), and a short run of
+# each fuzz target, which fails on a crash (showing its stack) or when no
+# target ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

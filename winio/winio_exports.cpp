@@ -18,8 +18,9 @@ extern "C" {
 
 bool InitializeWinIo(void) {
     const bool opened = core().initialize();
-    if (!opened && !core().lastError().empty()) {
-        // The only channel a driver has to say why it cannot open.
+    if (!opened && core().takeUnreportedError()) {
+        // The only channel a driver has to say why it cannot open; said once,
+        // not at every retry.
         std::fprintf(stderr, "winio: %s\n", core().lastError().c_str());
     }
     return opened;

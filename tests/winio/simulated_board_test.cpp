@@ -74,6 +74,9 @@ TEST(MachineFile, ErrorsNameTheFileTheFieldAndTheProblem) {
                                                   {"base": "0xF0008", "size": 16}]}})"),
               "bad.json: bios.regions[1]: overlaps another memory region");
     EXPECT_EQ(buildError(R"({"pci": [1, 2]})"), "bad.json: pci: must be an object");
+    EXPECT_EQ(buildError(R"({"pci": {"funcs": []}})"),
+              "bad.json: pci.funcs: is not a known field; known here: \"functions\" "
+              "\"lspciDump\" \"lspciDumps\"");
     EXPECT_NE(buildError("{\"pci\": "), "no error");
     EXPECT_EQ(buildError("[]"), "bad.json: the top level must be a JSON object");
 }

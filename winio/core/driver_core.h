@@ -31,11 +31,18 @@ class DriverCore {
     bool open() const { return static_cast<bool>(backend_); }
     // Why the last initialize failed.
     const std::string& lastError() const { return lastError_; }
+    // True once for each new lastError (the caller reports it).
+    bool takeUnreportedError() {
+        if (lastError_.empty() || lastError_ == reportedError_) return false;
+        reportedError_ = lastError_;
+        return true;
+    }
 
   private:
     std::shared_ptr<Backend> fixedBackend_;
     std::shared_ptr<Backend> backend_;
     std::string lastError_;
+    std::string reportedError_;
 };
 
 }  // namespace zelkora::winio
