@@ -50,8 +50,8 @@ std::shared_ptr<winio::Backend> isolatedLiveHost() {
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         return fs::path(pattern);
     }();
-    return std::make_shared<winio::live::LiveHost>(winio::live::HostPaths{empty, empty, empty},
-                                                   false);
+    return std::make_shared<winio::live::LiveHost>(
+        winio::live::HostPaths{empty, empty, empty, empty, {empty, empty}}, false);
 }
 
 std::shared_ptr<winio::Backend> demoBoard() {

@@ -94,6 +94,10 @@ ProfileStore& ProfileFile::store() {
     return *store_;
 }
 
+bool ProfileFile::flush() {
+    return !store_ || store_->save();
+}
+
 std::string ProfileFile::getString(std::string_view key, std::string_view fallback,
                                    std::optional<std::string_view> section) {
     if (section) section_ = *section;

@@ -41,6 +41,12 @@ class ProfileFile {
     void writeReal(std::string_view key, float value,
                    std::optional<std::string_view> section = std::nullopt);
 
+    // Stores every value written to the file so far on disk now, instead of
+    // when the file's last ProfileFile lets go. False when some value could
+    // not be stored (a file or folder that refuses writing, a full disk): it
+    // still reads back in this process, and the caller tells the user.
+    bool flush();
+
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }
 

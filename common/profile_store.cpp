@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/profile_line.h"
 
@@ -86,6 +89,148 @@ bool writeAll(int fd, std::string_view text) {
     return true;
 }
 
+constexpr std::string_view kUtf16ByteOrderMark = "\xFF\xFE";
+
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Length of the well-formed UTF-8 sequence at the start of `text`, 0 when
+// there is none (a stray byte, an overlong form, a surrogate).
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[i]); };
+    const uint8_t lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    uint8_t low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    }
+    if (length == 0 || text.size() < length) return 0;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+// UTF-16LE text after its byte-order mark as UTF-8. A lone unit DC80h-DCFFh
+// stands for the byte 80h-FFh that it carries, so that a caller's text that
+// is not UTF-8 is written and read back unchanged. Nullopt for any other
+// ill-formed text.
+std::optional<std::string> utf16ToUtf8(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        return static_cast<uint8_t>(bytes[2 * i]) | static_cast<uint8_t>(bytes[2 * i + 1]) << 8;
+    };
+    std::string text;
+    text.reserve(units);
+    for (std::size_t i = 0; i < units; ++i) {
+        const char32_t first = unit(i);
+        if (first >= 0xDC80 && first <= 0xDCFF) {
+            text += static_cast<char>(first - 0xDC00);
+            continue;
+        }
+        if (first >= 0xDC00 && first <= 0xDFFF) return std::nullopt;
+        if (first < 0xD800 || first > 0xDBFF) {
+            appendUtf8(text, first);
+            continue;
+        }
+        if (i + 1 == units) return std::nullopt;
+        const char32_t second = unit(++i);
+        if (second < 0xDC00 || second > 0xDFFF) return std::nullopt;
+        appendUtf8(text, 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00));
+    }
+    return text;
+}
+
+// UTF-8 as UTF-16LE after a byte-order mark; the inverse of utf16ToUtf8.
+std::string utf8ToUtf16(std::string_view text) {
+    std::string bytes(kUtf16ByteOrderMark);
+    bytes.reserve(2 + 2 * text.size());
+    const auto put = [&](char32_t unit) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8 & 0xFF);
+    };
+    while (!text.empty()) {
+        const std::size_t length = utf8SequenceLength(text);
+        if (length == 0) {
+            put(0xDC00 + static_cast<uint8_t>(text[0]));
+            text.remove_prefix(1);
+            continue;
+        }
+        char32_t code = static_cast<uint8_t>(text[0]) & (length == 1 ? 0x7F : 0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i)
+            code = code << 6 | (static_cast<uint8_t>(text[i]) & 0x3F);
+        if (code >= 0x10000) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+        text.remove_prefix(length);
+    }
+    return bytes;
+}
+
+// Writes `text` to a new file beside `path` and renames it over `path`, so
+// that a crash never leaves half a file. False, with nothing left behind,
+// when the folder refuses the new file or the rename.
+bool replaceFile(const std::string& path, std::string_view text, const struct stat* existing) {
+    static std::atomic<unsigned> counter{0};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = path + "." + std::to_string(::getpid()) + "." +
+                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    bool written = writeAll(fd, text);
+    if (written && existing) written = ::fchmod(fd, existing->st_mode & 07777) == 0;
+    if (written) written = ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written) written = ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!written) ::unlink(temporary.c_str());
+    return written;
+}
+
+// Overwrites the file itself: for a file we may write in a folder that
+// takes no new files.
+bool writeInPlace(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && writeAll(fd, text) &&
+                   ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    return written;
+}
+
 }  // namespace
 
 // The stores in use, by canonical path. A store lives while at least one
@@ -107,12 +252,13 @@ class ProfileStoreRegistry {
         return slot->second.get();
     }
 
-    void release(ProfileStore* store) {
+    bool release(ProfileStore* store) {
         const std::lock_guard lock(mutex_);
-        if (--store->users_ > 0) return;
+        if (--store->users_ > 0) return !store->refused_;
         const std::string path = store->path();
-        store->save();
+        const bool saved = store->save();
         stores_.erase(path);
+        return saved;
     }
 
   private:
@@ -124,8 +270,8 @@ ProfileStore* ProfileStore::acquire(std::string_view path) {
     return ProfileStoreRegistry::instance().acquire(path);
 }
 
-void ProfileStore::release(ProfileStore* store) {
-    ProfileStoreRegistry::instance().release(store);
+bool ProfileStore::release(ProfileStore* store) {
+    return ProfileStoreRegistry::instance().release(store);
 }
 
 void ProfileStore::prepare() {
@@ -141,6 +287,16 @@ void ProfileStore::loadOnce() {
     const ReadOutcome outcome = readWholeFile(path_, text);
     // A file that exists but cannot be read is never replaced by our keys.
     readOnly_ = outcome == ReadOutcome::Refused;
+    if (outcome == ReadOutcome::Read && text.starts_with(kUtf16ByteOrderMark)) {
+        if (std::optional<std::string> decoded = utf16ToUtf8(std::string_view(text).substr(2))) {
+            utf16_ = true;
+            text = std::move(*decoded);
+        } else {
+            // Marked UTF-16 but not well-formed: read as bytes, but never
+            // rewritten, since neither reading would come back as it was.
+            readOnly_ = true;
+        }
+    }
     parse(outcome == ReadOutcome::Read ? std::string_view(text) : std::string_view());
 }
 
@@ -213,7 +369,10 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
 
     const std::lock_guard lock(mutex_);
     loadOnce();
-    if (readOnly_) return;
+    if (readOnly_) {
+        refused_ = true;
+        return;
+    }
 
     const std::string foldedSection = foldProfileName(sectionName);
     auto found = sectionIndex_.find(foldedSection);
@@ -252,10 +411,9 @@ void ProfileStore::write(std::string_view section, std::string_view key, std::st
     dirty_ = true;
 }
 
-void ProfileStore::save() {
+bool ProfileStore::save() {
     const std::lock_guard lock(mutex_);
-    if (!dirty_ || readOnly_) return;
-    dirty_ = false;
+    if (!dirty_ || readOnly_) return !refused_;
     std::size_t size = 0;
     for (const Section& section : sections_) {
         for (const std::string& line : section.lines)
@@ -269,33 +427,23 @@ void ProfileStore::save() {
             text += '\n';
         }
     }
-    writeFileAtomically(text);
+    if (utf16_) text = utf8ToUtf16(text);
+    // A failed write stays pending: a later save tries again.
+    if (writeFile(text)) dirty_ = false;
+    return !dirty_ && !refused_;
 }
 
-bool ProfileStore::writeFileAtomically(std::string_view text) const {
+bool ProfileStore::writeFile(std::string_view text) const {
     // A file that we may not write stays as it is, as with a read-only file
     // on any system; replacing it by rename would get round its protection.
     struct stat existing {};
     const bool exists = ::stat(path_.c_str(), &existing) == 0;
     if (exists && ::access(path_.c_str(), W_OK) != 0) return false;
-
-    static std::atomic<unsigned> counter{0};
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temporary = path_ + "." + std::to_string(::getpid()) + "." +
-                    std::to_string(counter.fetch_add(1)) + ".tmp";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    bool written = writeAll(fd, text);
-    if (written && exists) written = ::fchmod(fd, existing.st_mode & 07777) == 0;
-    if (written) written = ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (written) written = ::rename(temporary.c_str(), path_.c_str()) == 0;
-    if (!written) ::unlink(temporary.c_str());
-    return written;
+    if (replaceFile(path_, text, exists ? &existing : nullptr)) return true;
+    // The folder takes no new file (no write permission, a name at the
+    // length limit) or refuses the rename: the file itself may still be
+    // writable, and its values must not be lost.
+    return exists && writeInPlace(path_, text);
 }
 
 }  // namespace zelkora::common

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -24,7 +25,9 @@ class ProfileStore {
     // links first), created on first use. Every acquire needs one release;
     // the last release writes the file if it changed and drops the store.
     static ProfileStore* acquire(std::string_view path);
-    static void release(ProfileStore* store);
+    // False when this was the last user and the file could not be saved, or
+    // when a write was refused because the file exists but cannot be read.
+    static bool release(ProfileStore* store);
     // Creates the shared table of stores early, so that an object created
     // before any store never outlives it.
     static void prepare();
@@ -39,8 +42,9 @@ class ProfileStore {
     // section, adding the section at the end of the file when missing.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
-    // Writes the file if anything changed since it was read.
-    void save();
+    // Writes the file if anything changed since it was read. False when a
+    // value written to this store was refused or could not be stored on disk.
+    bool save();
     const std::string& path() const { return path_; }
 
   private:
@@ -54,13 +58,18 @@ class ProfileStore {
     void loadOnce();
     void parse(std::string_view text);
     std::string lineText(std::string text) const;
-    bool writeFileAtomically(std::string_view text) const;
+    bool writeFile(std::string_view text) const;
 
     std::mutex mutex_;
     std::string path_;
     bool loaded_ = false;
     bool readOnly_ = false;
     bool dirty_ = false;
+    // A value was dropped because the file may not be replaced.
+    bool refused_ = false;
+    // The file is UTF-16LE with a byte-order mark: held here as UTF-8 and
+    // written back as it came.
+    bool utf16_ = false;
     // Added lines end as the file's first line does; a new file gets plain
     // "\n", this system's own line end (the reader takes both).
     bool crlf_ = false;

@@ -57,6 +57,9 @@ class SystemServices {
     virtual std::string windowsDirectory() = 0;
     virtual CpuidResult cpuid(uint32_t leaf) = 0;
     virtual registry::Hive& registry() = 0;
+    // A walk of the devices starts: a source that mirrors the host's device
+    // tree takes up what was added or removed since the last walk.
+    virtual void refreshDevices() {}
 };
 
 // The services of this process: chosen on first use from the environment

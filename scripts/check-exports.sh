@@ -25,5 +25,6 @@ expect libzelkora-sysinfo.so InitializeSysInfoLib UninitializeSysInfoLib \
   GetFirstSuperIOPos GetNextSuperIO GetGeneralInfo GetMemoryInfo GetOSVersionInfo \
   GetProcessorInfo GetMotherBoardInfo GetLocalLanguageCode GetPortVal SetPortVal
 expect libwinio.so InitializeWinIo ShutdownWinIo GetPortVal SetPortVal \
-  GetPhysByte GetPhysWord GetPhysLong GetPhysBlock
+  GetPhysByte GetPhysWord GetPhysLong GetPhysBlock \
+  BeginConfigScan EndConfigScan
 exit $fail

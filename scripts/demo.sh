@@ -12,4 +12,4 @@ if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
   exec build/release/bin/zelkora
 fi
 echo "No display found (DISPLAY is not set): printing what the library reports for the demo board." >&2
-exec build/release/bin/zelkora-cli
+exec build/release/bin/zelkora-cli list

@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   hwdata pciutils
   libxcb1-dev xvfb xauth fonts-noto-cjk fonts-wqy-microhei fonts-dejavu-core locales
+  desktop-file-utils appstream mandoc librsvg2-bin file lintian
 )
 
 missing=()

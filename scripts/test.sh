@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the release
-# build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short
-# run of each fuzz target.
+# build and its installed tree, the AddressSanitizer + UndefinedBehaviorSanitizer
+# build (each one's ctest also replays every fuzz corpus), and a short run of
+# each fuzz target, which fails on a crash (showing its stack) or when no
+# target ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +15,10 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   echo "== $preset tests =="
   ASAN_OPTIONS=detect_leaks=1 ctest --preset "$preset"
+  if [[ $preset == release ]]; then
+    echo "== installed tree =="
+    ./scripts/check-install.sh build/release
+  fi
 done
 
 echo "== fuzz targets =="

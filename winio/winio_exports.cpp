@@ -18,8 +18,9 @@ extern "C" {
 
 bool InitializeWinIo(void) {
     const bool opened = core().initialize();
-    if (!opened && !core().lastError().empty()) {
-        // The only channel a driver has to say why it cannot open.
+    if (!opened && core().takeUnreportedError()) {
+        // The only channel a driver has to say why it cannot open; said once,
+        // not at every retry.
         std::fprintf(stderr, "winio: %s\n", core().lastError().c_str());
     }
     return opened;
@@ -51,6 +52,14 @@ bool GetPhysLong(uint32_t address, uint32_t* value) {
 
 bool GetPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) {
     return core().getPhysBlock(address, buffer, length);
+}
+
+void BeginConfigScan(void) {
+    core().beginConfigScan();
+}
+
+void EndConfigScan(void) {
+    core().endConfigScan();
 }
 
 }  // extern "C"

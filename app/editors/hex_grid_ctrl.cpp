@@ -1,5 +1,6 @@
 #include "app/editors/hex_grid_ctrl.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -189,8 +190,30 @@ void CHexGridCtrl::mousePressEvent(QMouseEvent* event) {
     m_model.click(hit ? std::optional<int>(hit->byte) : std::nullopt,
                   hit ? hit->mode : HexEntryMode::HexHigh, shift);
     if (hit) m_caretCell = hit->caret;
+    m_pressPoint.reset();
+    if (!shift) m_pressPoint = event->position().toPoint();
     update();
     emit HexNotifyPosition(m_model.position());
+}
+
+void CHexGridCtrl::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    // The press becomes a drag once the pointer leaves the platform's drag
+    // distance with the button held: the caret hides behind an empty
+    // selection at the position. Moving further changes nothing.
+    if (!m_pressPoint || !(event->buttons() & Qt::LeftButton)) return;
+    if ((event->position().toPoint() - *m_pressPoint).manhattanLength() <
+        QApplication::startDragDistance()) {
+        return;
+    }
+    m_pressPoint.reset();
+    m_model.startDragSelection();
+    update();
+}
+
+void CHexGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) m_pressPoint.reset();
 }
 
 // Double-clicks, the wheel and the context menu have no meaning in the grid.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include <QFont>
@@ -55,6 +56,8 @@ class CHexGridCtrl : public QWidget {
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -71,6 +74,9 @@ class CHexGridCtrl : public QWidget {
     mutable HexGridLayout m_layout;
     mutable bool m_layoutDirty = true;
     QPoint m_caretCell;
+    // Where a left press without Shift went down, until it turns into a drag
+    // or the button comes up.
+    std::optional<QPoint> m_pressPoint;
 };
 
 }  // namespace zelkora::app

@@ -62,6 +62,9 @@ class HexGridModel {
     // A left click that landed on `byte` in `mode`, or on no byte at all.
     void click(std::optional<int> byte, HexEntryMode mode, bool shift);
     void clearSelection() { m_selection = HexSelection{}; }
+    // A press without Shift that turned into a drag: an empty selection at
+    // the position, which hides the caret; moving on does not extend it.
+    void startDragSelection() { m_selection = HexSelection{m_position, m_position}; }
 
   private:
     void setPositionWrapped(int position);

@@ -26,9 +26,19 @@ std::optional<InstanceGuard> InstanceGuard::acquire(const std::filesystem::path&
         // Only the user's own copies may see or take the lock.
         ::chmod(directory.c_str(), 0700);
     }
+    // A folder that someone else owns or may write to (a /tmp/zelkora-<uid>
+    // made by another user first) could hold a lock or a link of theirs:
+    // such a folder is not used, and the program runs without the guard.
+    const int folder = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (folder < 0) return InstanceGuard(-1);
+    struct stat info {};
+    if (::fstat(folder, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 022) != 0) {
+        ::close(folder);
+        return InstanceGuard(-1);
+    }
     // Never follow a link planted where the lock file belongs.
-    const auto path = directory / kInstanceName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::openat(folder, kInstanceName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    ::close(folder);
     if (fd < 0) return InstanceGuard(-1);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

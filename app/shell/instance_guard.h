@@ -16,8 +16,10 @@ class InstanceGuard {
     static std::filesystem::path defaultDirectory();
 
     // The guard when this is the only copy; empty when another copy holds the
-    // lock. A lock file that cannot be created at all does not stop the
-    // program (a read-only runtime directory must not lock the user out).
+    // lock. The folder is used only when it belongs to the user and no one
+    // else may write to it. A lock file that cannot be created there does
+    // not stop the program (a read-only runtime directory must not lock the
+    // user out).
     static std::optional<InstanceGuard> acquire(const std::filesystem::path& directory);
 
     InstanceGuard(InstanceGuard&& other) noexcept;

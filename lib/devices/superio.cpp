@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/data_file.h"
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
@@ -177,7 +178,7 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
         record.PnPID = record.PnPIDCopy = row.pnpId;
         const bool serial = row.pnpId == kPnpSerial;
         common::ProfileFile file(true);
-        file.setFile(descriptionFile);
+        file.setFile(common::dataFilePath(descriptionFile));
 
         if (chipAnswers(ports)) {
             record.ConfigPort = chooseConfigPort(ports);

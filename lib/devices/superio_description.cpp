@@ -31,8 +31,6 @@ std::string format(const char* pattern, unsigned value) {
 // Finds the identifier's key below the base path, then the first key under
 // it that holds the value, and reads the value into Description.
 bool findDescription(SuperIODeviceInfo& record, Search search) {
-    // Systems other than the two platforms have no device registry to search.
-    if (search.identifier.empty()) return false;
     probes::RegistryKey key(probes::kHKeyLocalMachine, search.basePath, probes::kRegistryRead);
     std::string identifierPath;
     if (!key.FindSubKey(search.identifier, identifierPath)) return false;
@@ -67,7 +65,9 @@ bool LookUpSuperIODescription(SuperIODeviceInfo& record, std::string_view manufa
     search.viaAudioRange = true;
     if (system->platformId == 1) {
         search = {"FRIENDLYNAME", "Enum", format("*PNP%4.4X", record.PnPIDCopy), true, true};
-    } else if (system->platformId == 2) {
+    } else {
+        // Platform 2, and systems outside the table (the live Linux host),
+        // whose registry stand-in keeps devices where Windows NT does.
         search = {"FriendlyName", "SYSTEM\\ControlSet001\\Enum",
                   format("PNP%4.4X", record.PnPIDCopy), true, true};
     }
@@ -89,7 +89,7 @@ bool LookUpSerialPortName(SuperIODeviceInfo& record) {
     if (system->platformId == 1) {
         search = {"FRIENDLYNAME", "Enum\\ACPI\\*PNP0501",
                   format("0000000%1.1X", unsigned{record.Instance})};
-    } else if (system->platformId == 2) {
+    } else {
         search = {"FriendlyName", "SYSTEM\\ControlSet001\\Enum\\ACPI\\PNP0501",
                   format("%1.1X", unsigned{record.Instance})};
     }

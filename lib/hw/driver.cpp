@@ -43,6 +43,12 @@ class DynamicDriver : public Driver {
     bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
         return getPhysBlock_ && getPhysBlock_(address, buffer, length);
     }
+    void beginConfigScan() override {
+        if (beginConfigScan_) beginConfigScan_();
+    }
+    void endConfigScan() override {
+        if (endConfigScan_) endConfigScan_();
+    }
 
   private:
     static std::string defaultPath() {
@@ -74,6 +80,10 @@ class DynamicDriver : public Driver {
         resolve(getPhysWord_, "GetPhysWord");
         resolve(getPhysLong_, "GetPhysLong");
         resolve(getPhysBlock_, "GetPhysBlock");
+        // Optional: a driver without them serves every access directly.
+        resolve(beginConfigScan_, "BeginConfigScan");
+        resolve(endConfigScan_, "EndConfigScan");
+        if (!beginConfigScan_ || !endConfigScan_) beginConfigScan_ = endConfigScan_ = nullptr;
         if (!initialize_ || !shutdown_ || !getPortVal_ || !setPortVal_ || !getPhysByte_ ||
             !getPhysWord_ || !getPhysLong_ || !getPhysBlock_) {
             // A library that lacks any of the eight is no driver.
@@ -90,6 +100,8 @@ class DynamicDriver : public Driver {
     decltype(&::GetPhysWord) getPhysWord_ = nullptr;
     decltype(&::GetPhysLong) getPhysLong_ = nullptr;
     decltype(&::GetPhysBlock) getPhysBlock_ = nullptr;
+    decltype(&::BeginConfigScan) beginConfigScan_ = nullptr;
+    decltype(&::EndConfigScan) endConfigScan_ = nullptr;
 };
 
 class DriverPorts : public common::PortIo {

@@ -20,6 +20,22 @@ class Driver {
     virtual bool getPhysWord(uint32_t address, uint16_t* value) = 0;
     virtual bool getPhysLong(uint32_t address, uint32_t* value) = 0;
     virtual bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) = 0;
+    // A walk of the whole PCI bus starts or ends; a driver may then list the
+    // functions once and read each one's space once (optional operations).
+    virtual void beginConfigScan() {}
+    virtual void endConfigScan() {}
+};
+
+// Brackets one walk of the PCI bus.
+class ConfigScanScope {
+  public:
+    explicit ConfigScanScope(Driver& driver) : driver_(driver) { driver_.beginConfigScan(); }
+    ~ConfigScanScope() { driver_.endConfigScan(); }
+    ConfigScanScope(const ConfigScanScope&) = delete;
+    ConfigScanScope& operator=(const ConfigScanScope&) = delete;
+
+  private:
+    Driver& driver_;
 };
 
 // The bound driver: the library named by ZELKORA_WINIO, else libwinio.so

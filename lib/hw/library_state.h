@@ -16,6 +16,9 @@ struct LibraryState {
     ResultList<SuperIODeviceInfo> superIoDevices;
     // The Super-I/O manufacturer last found; kept between enumerations.
     std::string superIoManufacturer;
+    // The machine file error already written to stderr (said once, not at
+    // every retry of InitializeSysInfoLib).
+    std::string reportedMachineError;
 };
 
 LibraryState& state();

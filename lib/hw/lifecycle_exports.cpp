@@ -1,6 +1,9 @@
 // Opening and closing hardware access, and the driver's port calls passed through.
+#include <cstdio>
+
 #include "lib/hw/driver.h"
 #include "lib/hw/library_state.h"
+#include "platform/services.h"
 #include "zelkora/sysinfo.h"
 
 using zelkora::hw::driver;
@@ -10,6 +13,15 @@ extern "C" {
 
 int32_t InitializeSysInfoLib(void) {
     if (state().hardwareReady) return 1;
+    // A machine file whose operating system part is wrong is refused as a
+    // wrong board is: answering "Unknown" everywhere would hide the mistake.
+    if (const auto& error = zelkora::platform::servicesError(); !error.empty()) {
+        if (state().reportedMachineError != error) {
+            std::fprintf(stderr, "zelkora-sysinfo: %s\n", error.c_str());
+            state().reportedMachineError = error;
+        }
+        return 0;
+    }
     if (!driver().initializeWinIo()) return 0;
     state().hardwareReady = 1;
     return 1;

@@ -7,6 +7,7 @@
 #include "common/profile_file.h"
 #include "lib/probes/os_table.h"
 #include "lib/probes/registry_key.h"
+#include "platform/live/live_services.h"
 #include "platform/services.h"
 
 namespace zelkora::probes {
@@ -83,11 +84,14 @@ ChipsetDriverTexts readChipsetDriver(const PCIDeviceInfo& hostBridge) {
     std::string infPath;
     key.QueryString("InfPath", infPath);
     if (infPath.empty()) {
-        // A class key without an information file (a kernel driver of the
-        // live host) still names the driver's version.
-        std::string version;
-        key.QueryString("DriverVersion", version);
-        if (!version.empty()) texts.version = version;
+        // The live host's class keys stand for kernel drivers, which have no
+        // information file but name their version. A Windows machine's
+        // driver without an information file has no version to show.
+        const auto version = platform::services().version();
+        if (!version || version->platformId != platform::kPlatformLinux) return texts;
+        std::string driverVersion;
+        key.QueryString("DriverVersion", driverVersion);
+        if (!driverVersion.empty()) texts.version = driverVersion;
         return texts;
     }
 

@@ -20,8 +20,9 @@ std::optional<PCIDeviceInfo> findHostBridge();
 // The provider, version and date of the driver bound to `hostBridge`: its
 // device key in the registry leads to the driver's class key (ProviderName,
 // InfPath), and the information file in the Windows directory's "inf" folder
-// gives "DriverVer" ("date,version") of section "Version". What cannot be
-// found stays "Unknown"; nothing is read on Windows NT 4.0.
+// gives "DriverVer" ("date,version") of section "Version"; on the live host
+// a class key without an information file gives "DriverVersion". What cannot
+// be found stays "Unknown"; nothing is read on Windows NT 4.0.
 ChipsetDriverTexts readChipsetDriver(const PCIDeviceInfo& hostBridge);
 
 }  // namespace zelkora::probes

@@ -1,6 +1,8 @@
 // GetMotherBoardInfo: BIOS identification text, SMBIOS BIOS structure and the
 // chipset driver's registry entries.
+#include <algorithm>
 #include <array>
+#include <span>
 
 #include "common/fixed_text.h"
 #include "lib/hw/driver.h"
@@ -24,6 +26,20 @@ BiosIdentification readBiosIdentification() {
     return splitBiosIdentification(text);
 }
 
+// ROM size in KB from a BIOS structure. From SMBIOS 3.1 on, a size byte of
+// FFh means "see the extended size at 18h" (bits 13-0 a count, bits 15-14 the
+// unit: MB or GB), which saturates at the field's FFFFh.
+uint16_t romSizeKb(std::span<const uint8_t> structure, uint8_t bcdRevision) {
+    const uint8_t size = structure[0x09];
+    if (size == 0xFF && bcdRevision >= 0x31 && structure[1] >= 0x1A) {
+        const unsigned extended = structure[0x18] | structure[0x19] << 8;
+        const uint64_t megabytes = uint64_t{extended & 0x3FFFu} << (10 * ((extended >> 14) & 1));
+        if ((extended >> 14) > 1) return 0;  // a unit the standard reserves
+        return static_cast<uint16_t>(std::min<uint64_t>(megabytes * 1024, 0xFFFF));
+    }
+    return static_cast<uint16_t>((size + 1) * 64);
+}
+
 void readBiosStructure(MotherBoardInfo& info) {
     std::string_view vendor = common::kUnknown;
     std::string_view version = common::kUnknown;
@@ -32,9 +48,10 @@ void readBiosStructure(MotherBoardInfo& info) {
     std::optional<std::vector<uint8_t>> structure;
     if (reader.Open() == kSmbiosOk) structure = reader.FindStructure(kBiosStructure);
     if (structure) {
-        if (auto text = smbiosString(*structure, 1); !text.empty()) vendor = text;
-        if (auto text = smbiosString(*structure, 2); !text.empty()) version = text;
-        if ((*structure)[1] > 0x09) romSize = static_cast<uint16_t>(((*structure)[0x09] + 1) * 64);
+        // Bytes 04h and 05h number the vendor's and the version's strings.
+        if (auto text = smbiosStringAt(*structure, 0x04); !text.empty()) vendor = text;
+        if (auto text = smbiosStringAt(*structure, 0x05); !text.empty()) version = text;
+        if ((*structure)[1] > 0x09) romSize = romSizeKb(*structure, reader.bcdRevision());
     }
     common::copyText(info.BIOSVendor, vendor);
     common::copyText(info.BIOSRevision, version);

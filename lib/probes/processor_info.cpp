@@ -28,8 +28,9 @@ uint16_t wordAt(const std::vector<uint8_t>& structure, size_t offset) {
     return static_cast<uint16_t>(structure[offset] | structure[offset + 1] << 8);
 }
 
-std::string_view stringOrUnknown(const std::vector<uint8_t>& structure, unsigned number) {
-    const auto text = smbiosString(structure, number);
+// The string named by the byte at `offset`, "Unknown" when it names none.
+std::string_view stringOrUnknown(const std::vector<uint8_t>& structure, size_t offset) {
+    const auto text = smbiosStringAt(structure, offset);
     return text.empty() ? common::kUnknown : text;
 }
 
@@ -73,8 +74,8 @@ extern "C" int32_t GetProcessorInfo(ProcessorInfo* info) {
         fields.externalClock = probes::wordAt(*structure, 0x12);
         fields.speed = probes::wordAt(*structure, 0x16);
         fields.ratio = probes::processorRatio(fields.speed, fields.externalClock);
-        fields.socket = probes::stringOrUnknown(*structure, 1);
-        fields.version = probes::stringOrUnknown(*structure, 3);
+        fields.socket = probes::stringOrUnknown(*structure, 0x04);
+        fields.version = probes::stringOrUnknown(*structure, 0x10);
     }
 
     info->CPUSpeed = fields.speed;

@@ -139,4 +139,9 @@ std::string_view smbiosString(std::span<const uint8_t> structure, unsigned numbe
     }
 }
 
+std::string_view smbiosStringAt(std::span<const uint8_t> structure, size_t offset) {
+    if (structure.size() < 2 || offset >= structure[1] || offset >= structure.size()) return {};
+    return smbiosString(structure, structure[offset]);
+}
+
 }  // namespace zelkora::probes

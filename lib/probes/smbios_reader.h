@@ -62,5 +62,9 @@ class SmbiosReader {
 // The string numbered `number` (from 1) of a structure as ReadNext hands it
 // out; empty when the structure has fewer strings.
 std::string_view smbiosString(std::span<const uint8_t> structure, unsigned number);
+// The string that the byte at `offset` of the formatted area names: firmware
+// may number its strings in any order. Empty when that byte lies past the
+// formatted area, is 0 or names no string of the set.
+std::string_view smbiosStringAt(std::span<const uint8_t> structure, size_t offset);
 
 }  // namespace zelkora::probes

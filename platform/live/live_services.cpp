@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/live_hive.h"
 
 namespace zelkora::platform {
 
@@ -25,16 +26,25 @@ uint32_t saturate(unsigned long long bytes) {
     return bytes > 0xFFFF'FFFFULL ? 0xFFFF'FFFFu : static_cast<uint32_t>(bytes);
 }
 
-// MemAvailable from /proc/meminfo, in bytes; 0 when the kernel has none.
-unsigned long long memAvailable() {
+// What /proc/meminfo says, in bytes; 0 where the kernel lists nothing.
+struct Meminfo {
+    unsigned long long total = 0, available = 0, swap = 0;
+};
+
+Meminfo readMeminfo() {
     std::ifstream in(hostPath("proc/meminfo"));
-    std::string key;
-    unsigned long long kilobytes = 0;
-    std::string unit;
-    while (in >> key >> kilobytes >> unit) {
-        if (key == "MemAvailable:") return kilobytes * 1024ULL;
+    Meminfo info;
+    // Lines "MemTotal:  16318112 kB"; some (HugePages_Total) have no unit.
+    for (std::string line; std::getline(in, line);) {
+        char key[64] = {};
+        unsigned long long kilobytes = 0;
+        if (std::sscanf(line.c_str(), "%63s %llu", key, &kilobytes) != 2) continue;
+        const std::string_view name = key;
+        if (name == "MemTotal:") info.total = kilobytes * 1024ULL;
+        if (name == "MemAvailable:") info.available = kilobytes * 1024ULL;
+        if (name == "SwapTotal:") info.swap = kilobytes * 1024ULL;
     }
-    return 0;
+    return info;
 }
 
 std::string distributionName() {
@@ -61,11 +71,7 @@ class LiveServices : public SystemServices {
     }
 
     std::optional<std::string> userName() override {
-        if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name) {
-            return std::string(entry->pw_name);
-        }
-        if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
-        return std::nullopt;
+        return loggedOnUser(hostPath("proc/self/loginuid"));
     }
 
     LocalTime localTime() override {
@@ -85,16 +91,23 @@ class LiveServices : public SystemServices {
         return languageFromLocale("");
     }
 
+    // From the system root's /proc/meminfo (so a fake root can describe any
+    // size), else from sysinfo.
     MemoryStatus memoryStatus() override {
-        struct sysinfo info {};
-        if (sysinfo(&info) != 0) return {};
-        const unsigned long long unit = info.mem_unit ? info.mem_unit : 1;
-        const unsigned long long total = info.totalram * unit;
-        unsigned long long available = memAvailable();
-        if (available == 0) available = (info.freeram + info.bufferram) * unit;
+        Meminfo memory = readMeminfo();
+        if (memory.total == 0 || memory.available == 0) {
+            struct sysinfo info {};
+            if (sysinfo(&info) != 0) return {};
+            const unsigned long long unit = info.mem_unit ? info.mem_unit : 1;
+            if (memory.total == 0) {
+                memory.total = info.totalram * unit;
+                memory.swap = info.totalswap * unit;
+            }
+            if (memory.available == 0) memory.available = (info.freeram + info.bufferram) * unit;
+        }
         // Committable memory: RAM plus swap, as the page file total counts it.
-        const unsigned long long commit = total + info.totalswap * unit;
-        return {saturate(total), saturate(available), saturate(commit)};
+        return {saturate(memory.total), saturate(memory.available),
+                saturate(memory.total + memory.swap)};
     }
 
     std::optional<VersionInfo> version() override {
@@ -125,15 +138,49 @@ class LiveServices : public SystemServices {
     }
 
     registry::Hive& registry() override {
-        if (!hive_) hive_ = registry::buildLiveHive();
+        if (!hive_) {
+            const registry::LiveHiveSources sources;
+            builtFrom_ = registry::liveDeviceSignature(sources);
+            hive_ = registry::buildLiveHive(sources);
+        }
         return *hive_;
+    }
+
+    // Rebuilt only when the devices changed: a build reads pci.ids.
+    void refreshDevices() override {
+        if (hive_ && registry::liveDeviceSignature({}) != builtFrom_) hive_.reset();
     }
 
   private:
     std::unique_ptr<registry::Hive> hive_;
+    std::string builtFrom_;
 };
 
 }  // namespace
+
+std::optional<std::string> loggedOnUser(const std::filesystem::path& loginUidFile) {
+    const uid_t effective = geteuid();
+    if (effective == 0) {
+        if (const char* user = std::getenv("SUDO_USER"); user && *user) return std::string(user);
+        // 4294967295 (no login uid) and 0 say nothing more than root does.
+        unsigned long loginUid = 0;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(loginUidFile, error)) {
+            std::ifstream in(loginUidFile);
+            if (!(in >> loginUid)) loginUid = 0;
+        }
+        if (loginUid != 0 && loginUid < 0xFFFF'FFFFul) {
+            if (const passwd* entry = getpwuid(static_cast<uid_t>(loginUid));
+                entry && entry->pw_name)
+                return std::string(entry->pw_name);
+        }
+    }
+    if (const passwd* entry = getpwuid(effective); entry && entry->pw_name) {
+        return std::string(entry->pw_name);
+    }
+    if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
+    return std::nullopt;
+}
 
 std::unique_ptr<SystemServices> makeLiveServices() {
     return std::make_unique<LiveServices>();

@@ -61,7 +61,7 @@ uint16_t languageFromLocale(std::string_view locale) {
     for (const auto& row : kLocales) {
         if (row.locale == language) return row.languageId;
     }
-    return 0x0409;
+    return kUnlistedLanguage;
 }
 
 }  // namespace zelkora::platform

@@ -1,6 +1,9 @@
 #include "platform/machine/machine_file.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -19,18 +22,92 @@ int hexDigit(char c) {
     return -1;
 }
 
+std::string sizeText(size_t bytes) {
+    if (bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// Edits (insert, delete, replace) between two names, ignoring ASCII case.
+size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            const size_t next = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = row[j];
+            row[j] = next;
+        }
+    }
+    return row[b.size()];
+}
+
+// Where the first NUL byte stands, as "line L, column C".
+std::string positionOf(std::string_view text, size_t offset) {
+    const auto before = text.substr(0, offset);
+    const size_t line = 1 + static_cast<size_t>(std::count(before.begin(), before.end(), '\n'));
+    const size_t lineStart = before.rfind('\n');
+    const size_t column = lineStart == std::string_view::npos ? offset + 1 : offset - lineStart;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 }  // namespace
 
-std::shared_ptr<const MachineFile> MachineFile::load(const std::filesystem::path& path) {
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, size_t maximumBytes,
+                                           std::string& problem) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || status.type() == std::filesystem::file_type::not_found) {
+        problem = status.type() == std::filesystem::file_type::not_found
+                      ? "no such file"
+                      : "it cannot be examined (" + error.message() + ")";
+        return std::nullopt;
+    }
+    // Checked before opening: opening a FIFO would wait for a writer, and a
+    // device such as /dev/zero never ends.
+    if (status.type() == std::filesystem::file_type::directory) {
+        problem = "it is a folder, not a file";
+        return std::nullopt;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        problem = "it is not a regular file (a FIFO, socket or device)";
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) {
+        problem = "it cannot be examined (" + error.message() + ")";
+        return std::nullopt;
+    }
+    if (size > maximumBytes) {
+        problem = "it is larger than " + sizeText(maximumBytes);
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw MachineError(displayPath(path) + ": cannot open the machine file");
+        problem = std::string("it cannot be opened (") + std::strerror(errno) + ")";
+        return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    std::string bytes(static_cast<size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) {
+        problem = "it cannot be read";
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::shared_ptr<const MachineFile> MachineFile::load(const std::filesystem::path& path) {
+    std::string problem;
+    const auto text = readRegularFile(path, kMaxMachineFileBytes, problem);
+    if (!text) throw MachineError(displayPath(path) + ": cannot open the machine file: " + problem);
     auto directory = path.parent_path();
     if (directory.empty()) directory = ".";
-    return parse(text.str(), path, directory);
+    return parse(*text, path, directory);
 }
 
 std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
@@ -39,6 +116,12 @@ std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
     auto file = std::make_shared<MachineFile>();
     file->path_ = std::move(displayName);
     file->directory_ = std::move(directory);
+    // The JSON reader takes a NUL byte for the end of the text and would
+    // silently drop what follows it.
+    if (const size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        throw MachineError(displayPath(file->path_) + ": holds a NUL byte at " +
+                           positionOf(text, nul) + " (JSON is UTF-8 text)");
+    }
     try {
         file->root_ = nlohmann::json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {
@@ -188,6 +271,49 @@ std::filesystem::path Field::filePath() const {
     const auto path = name.is_absolute() ? name : file_->directory() / name;
     const auto absolute = std::filesystem::absolute(path, error);
     return error ? path : absolute.lexically_normal();
+}
+
+std::string Field::fileDisplayName() const {
+    const std::filesystem::path name = string();
+    if (name.empty()) fail("must name a file");
+    return (name.is_absolute() ? name : file_->directory() / name).lexically_normal().string();
+}
+
+std::string Field::readFile(size_t maximumBytes) const {
+    std::string problem;
+    auto bytes = readRegularFile(filePath(), maximumBytes, problem);
+    if (!bytes) fail("cannot read " + fileDisplayName() + ": " + problem);
+    return std::move(*bytes);
+}
+
+void Field::expectKeys(std::initializer_list<std::string_view> known) const {
+    for (const auto& name : keys()) {
+        if (std::find(known.begin(), known.end(), name) != known.end()) continue;
+        std::string_view nearest;
+        size_t best = SIZE_MAX;
+        for (const auto candidate : known) {
+            const size_t distance = editDistance(name, candidate);
+            if (distance < best) {
+                best = distance;
+                nearest = candidate;
+            }
+        }
+        const size_t allowed = name.size() <= 4 ? 1 : 2;
+        std::string problem = "is not a known field";
+        if (best <= allowed) {
+            problem += " (did you mean \"" + std::string(nearest) + "\"?)";
+        } else {
+            problem += "; known here:";
+            for (const auto candidate : known)
+                problem += " \"" + std::string(candidate) + "\"";
+        }
+        const std::string childPath = path_.empty() ? name : path_ + "." + name;
+        Field(*file_, *value_, childPath).fail(problem);
+    }
+}
+
+void expectTopLevelKeys(const Field& root) {
+    root.expectKeys({"name", "system", "registry", "bios", "pci", "smbios", "ide", "superio"});
 }
 
 std::string Field::stringOr(std::string_view key, std::string_view fallback) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -74,6 +75,16 @@ class Field {
     std::vector<uint8_t> hexBlob(size_t maximumBytes) const;
     // A file named relative to the machine file.
     std::filesystem::path filePath() const;
+    // The file named relative to the machine file (as filePath() would
+    // resolve it), as a name for messages: relative names stay relative.
+    std::string fileDisplayName() const;
+    // The contents of the named file. Only a regular file of at most
+    // `maximumBytes` is read; a folder, FIFO, device or larger file is refused
+    // before anything is read.
+    std::string readFile(size_t maximumBytes) const;
+    // Refuses any member of this object not in `known`, naming it and the
+    // nearest known name where one is close (a misspelling).
+    void expectKeys(std::initializer_list<std::string_view> known) const;
 
     // Helpers with defaults.
     std::string stringOr(std::string_view key, std::string_view fallback) const;
@@ -90,5 +101,16 @@ class Field {
 
 // The root of a machine file as a Field.
 Field rootField(const MachineFile& file);
+
+// Refuses a top-level member that is no section of the format.
+void expectTopLevelKeys(const Field& root);
+
+// The contents of a regular file of at most `maximumBytes`; otherwise
+// nothing, and `problem` says why ("is a folder, not a file", ...).
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, size_t maximumBytes,
+                                           std::string& problem);
+
+// The machine files themselves are never larger than this.
+inline constexpr size_t kMaxMachineFileBytes = 16u << 20;
 
 }  // namespace zelkora::platform::machine

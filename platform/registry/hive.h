@@ -83,6 +83,8 @@ class Key : public std::enable_shared_from_this<Key> {
 
     size_t valueCount() const { return values_.size(); }
     const Value* findValue(std::string_view name) const;
+    // Every value, ordered by name without regard to case.
+    const std::map<std::string, Value, NameLess>& values() const { return values_; }
     void setValue(std::string_view name, uint32_t type, std::vector<uint8_t> data);
     bool removeValue(std::string_view name);
 

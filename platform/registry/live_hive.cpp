@@ -2,7 +2,10 @@
 // device keys and the class keys of the bound kernel drivers.
 #include "platform/registry/live_hive.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +14,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/registry/live_pnp.h"
 #include "platform/registry/pci_ids.h"
 
 namespace zelkora::platform::registry {
@@ -102,9 +106,14 @@ std::optional<PciFunction> readFunction(const fs::directory_entry& entry) {
     pci.revision = static_cast<uint8_t>(hexFile(pci.directory / "revision").value_or(0));
     // The library reads a bridge's subsystem as 0 (its dword 2Ch is not one),
     // so bridges are keyed with SUBSYS_00000000 to be found.
-    char headerType = 0;
-    if (std::ifstream config{pci.directory / "config", std::ios::binary};
-        config.seekg(0x0E) && config.get(headerType) && (headerType & 0x7F) != 0) {
+    // One byte read on its own: a buffered stream would read a whole page of
+    // configuration space, one slow access per dword.
+    uint8_t headerType = 0;
+    if (const int fd = ::open((pci.directory / "config").c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        if (::pread(fd, &headerType, 1, 0x0E) != 1) headerType = 0;
+        ::close(fd);
+    }
+    if ((headerType & 0x7F) != 0) {
         pci.subsystemVendor = 0;
         pci.subsystemId = 0;
     }
@@ -281,11 +290,35 @@ std::unique_ptr<Hive> buildLiveHive(const LiveHiveSources& sources) {
     std::map<std::string_view, int> counts;
     for (const auto& pci : functions)
         addFunction(*hive, pci, names, kernelRelease, counts);
+    addPnpDevices(*hive, sources.sysfsRoot / "bus/pnp/devices");
     return hive;
 }
 
 std::unique_ptr<Hive> buildLiveHive() {
     return buildLiveHive(LiveHiveSources{});
+}
+
+std::string liveDeviceSignature(const LiveHiveSources& sources) {
+    std::vector<std::string> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(sources.sysfsRoot / "bus/pci/devices", error), end;
+         !error && it != end; it.increment(error)) {
+        std::string entry = it->path().filename().string();
+        struct stat node {};
+        entry.push_back(' ');
+        if (::stat(it->path().c_str(), &node) == 0) entry.append(std::to_string(node.st_ino));
+        std::error_code linkError;
+        entry.push_back(' ');
+        entry.append(fs::read_symlink(it->path() / "driver", linkError).filename().string());
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string signature;
+    for (const auto& entry : entries) {
+        signature.append(entry);
+        signature.push_back('\n');
+    }
+    return signature;
 }
 
 }  // namespace zelkora::platform::registry

@@ -30,4 +30,9 @@ inline constexpr std::string_view kLiveClassPath = "SYSTEM\\ControlSet001\\Contr
 // driver's class key. Unreadable parts of sysfs are skipped.
 std::unique_ptr<Hive> buildLiveHive(const LiveHiveSources& sources);
 
+// What the hive's device keys are made from, cheap to read: the functions
+// sysfs lists, each with its node and bound driver. A function added,
+// removed, replaced or bound to another driver changes it.
+std::string liveDeviceSignature(const LiveHiveSources& sources);
+
 }  // namespace zelkora::platform::registry

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/reg_file.h"
 
 namespace zelkora::platform {
 
@@ -22,9 +23,12 @@ LocalTime parseClock(const Field& field) {
                     &time.hour, &time.minute, &time.second, &tail) != 6) {
         field.fail("must be a local time written as \"2003-03-05 09:07:02\"");
     }
+    const bool leap = time.year % 4 == 0 && (time.year % 100 != 0 || time.year % 400 == 0);
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (time.year < 1601 || time.year > 30827 || time.month < 1 || time.month > 12 ||
-        time.day < 1 || time.day > 31 || time.hour > 23 || time.minute > 59 || time.second > 59 ||
-        time.hour < 0 || time.minute < 0 || time.second < 0) {
+        time.day < 1 || time.day > kDays[time.month - 1] + (time.month == 2 && leap ? 1 : 0) ||
+        time.hour > 23 || time.minute > 59 || time.second > 59 || time.hour < 0 ||
+        time.minute < 0 || time.second < 0) {
         field.fail("is not a valid date and time: \"" + text + "\"");
     }
     return time;
@@ -51,7 +55,13 @@ class SimulatedServices : public SystemServices {
   public:
     explicit SimulatedServices(const machine::MachineFile& file) {
         const Field root = machine::rootField(file);
+        machine::expectTopLevelKeys(root);
         const auto system = root.optional("system");
+        if (system) {
+            system->expectKeys({"computerName", "computerNameFails", "userName", "userNameFails",
+                                "clock", "language", "memory", "version", "windowsDirectory",
+                                "cpuid"});
+        }
         auto read = [&](std::string_view key) {
             return system ? system->optional(key) : std::nullopt;
         };
@@ -68,6 +78,7 @@ class SimulatedServices : public SystemServices {
 
         memory_ = {0x2000'0000u, 0x1400'0000u, 0x4C00'0000u};
         if (auto field = read("memory")) {
+            field->expectKeys({"totalPhysical", "availablePhysical", "totalPageFile"});
             memory_.totalPhysical = static_cast<uint32_t>(
                 field->numberOr("totalPhysical", memory_.totalPhysical, 0xFFFF'FFFF));
             memory_.availablePhysical = static_cast<uint32_t>(
@@ -78,20 +89,30 @@ class SimulatedServices : public SystemServices {
 
         version_ = VersionInfo{2, 5, 1, 2600, "Service Pack 1", ""};
         if (auto field = read("version")) {
+            field->expectKeys(
+                {"platformId", "major", "minor", "build", "servicePack", "queryFails"});
             version_->platformId =
                 static_cast<uint32_t>(field->numberOr("platformId", 2, 0xFFFF'FFFF));
             version_->major = static_cast<uint32_t>(field->numberOr("major", 5, 0xFFFF'FFFF));
             version_->minor = static_cast<uint32_t>(field->numberOr("minor", 1, 0xFFFF'FFFF));
             version_->build = static_cast<uint32_t>(field->numberOr("build", 2600, 0xFFFF'FFFF));
             version_->servicePack = field->stringOr("servicePack", "");
+            version_->systemName = field->stringOr("systemName", "");
             if (field->booleanOr("queryFails", false)) version_.reset();
         }
 
-        if (auto field = read("windowsDirectory")) windowsDirectory_ = field->filePath().string();
+        if (auto field = read("windowsDirectory")) {
+            std::error_code error;
+            if (!std::filesystem::is_directory(field->filePath(), error)) {
+                field->fail("names no folder: " + field->fileDisplayName());
+            }
+            windowsDirectory_ = field->filePath().string();
+        }
 
         std::string vendor = "GenuineIntel";
         uint32_t signature = 0x0F29, features = 0xBFEB'FBFF, brand = 0x0001'0809, maxLeaf = 2;
         if (auto cpu = read("cpuid")) {
+            cpu->expectKeys({"vendor", "signature", "features", "ebx", "maxLeaf"});
             vendor = cpu->stringOr("vendor", vendor);
             if (vendor.size() != 12) (*cpu)["vendor"].fail("must be 12 characters");
             signature = static_cast<uint32_t>(cpu->numberOr("signature", signature, 0xFFFF'FFFF));
@@ -102,12 +123,16 @@ class SimulatedServices : public SystemServices {
         leaf0_ = {maxLeaf, vendorWord(vendor, 0), vendorWord(vendor, 8), vendorWord(vendor, 4)};
         leaf1_ = {signature, brand, 0, features};
 
-        std::vector<std::filesystem::path> regFiles;
+        // Each export file merges into one hive; a fault refuses the machine
+        // with the file and line (RegFileError).
+        hive_ = registry::emptyHive();
         if (auto registry = root.optional("registry")) {
-            for (size_t i = 0; i < registry->size(); ++i)
-                regFiles.push_back(registry->at(i).filePath());
+            for (size_t i = 0; i < registry->size(); ++i) {
+                const Field name = registry->at(i);
+                registry::parseRegText(name.readFile(registry::kMaxRegFileBytes),
+                                       name.fileDisplayName(), *hive_);
+            }
         }
-        hive_ = regFiles.empty() ? registry::emptyHive() : registry::loadRegFiles(regFiles);
     }
 
     std::optional<std::string> computerName() override { return computerName_; }

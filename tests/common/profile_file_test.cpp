@@ -1,7 +1,9 @@
 #include "common/profile_file.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -159,6 +161,76 @@ TEST_F(ProfileFileTest, BrokenNamesAndValuesNeverSplitTheFile) {
     EXPECT_EQ(bytes(file("b.ini")), "[Sec tion]\nKey=a b [c]=d\ncut=text\n");
 }
 
+TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
+    const auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : text)
+            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
+    put(file("oem.inf"),
+        utf16(u"[Version]\r\nDriverVer=07/15/2003,5.1.1002\r\nName=Gr\u00FC\u00DFe\r\n"));
+    {
+        ProfileFile inf(true);
+        inf.setFile(file("oem.inf"));
+        EXPECT_EQ(inf.getString("DriverVer", "", "Version"), "07/15/2003,5.1.1002");
+        EXPECT_EQ(inf.getString("Name"), "Gr\u00FC\u00DFe");
+        inf.writeString("Added", "\xE4\xB8\xAD and a stray \xFF");
+        EXPECT_EQ(inf.getString("Added"), "\xE4\xB8\xAD and a stray \xFF");
+        EXPECT_TRUE(inf.flush());
+    }
+    EXPECT_EQ(bytes(file("oem.inf")),
+              utf16(u"[Version]\r\nDriverVer=07/15/2003,5.1.1002\r\nName=Gr\u00FC\u00DFe\r\n"
+                    u"Added=\u4E2D and a stray \xDCFF\r\n"));
+    ProfileFile again(true), odd(true);
+    again.setFile(file("oem.inf"));
+    EXPECT_EQ(again.getString("Added", "", "Version"), "\xE4\xB8\xAD and a stray \xFF");
+
+    // Marked UTF-16 but an odd number of bytes: neither reading would survive a rewrite.
+    put(file("odd.inf"), "\xFF\xFE[\0S\0]\0\n"s);
+    odd.setFile(file("odd.inf"));
+    odd.writeString("k", "v", "S");
+    EXPECT_FALSE(odd.flush());
+    EXPECT_EQ(bytes(file("odd.inf")), "\xFF\xFE[\0S\0]\0\n"s);
+}
+
+// An ordinary user in a folder that it may not write to: the temporary file
+// cannot be made there, but a writable file in it is written in place. Where
+// neither works, flush says so.
+TEST_F(ProfileFileTest, WritesReachAFileWhoseFolderTakesNoNewFiles) {
+    const fs::path locked = dir_ / "locked";
+    fs::create_directory(locked);
+    put((locked / "open.ini").string(), "[S]\nk=old\n");
+    put((locked / "shut.ini").string(), "[S]\nk=old\n");
+    ::chmod((locked / "open.ini").c_str(), 0666);
+    ::chmod((locked / "shut.ini").c_str(), 0444);
+    ::chmod(locked.c_str(), 0555);
+    ::chmod(dir_.c_str(), 0755);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(10);
+        }
+        ProfileFile open(true), shut(true), added(true);
+        open.setFile((locked / "open.ini").string());
+        shut.setFile((locked / "shut.ini").string());
+        added.setFile((locked / "added.ini").string());
+        for (ProfileFile* profile : {&open, &shut, &added})
+            profile->writeString("k", "new", "S");
+        ::_exit((open.flush() ? 0 : 1) | (shut.flush() ? 2 : 0) | (added.flush() ? 4 : 0));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(locked.c_str(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit " << WEXITSTATUS(status);
+    EXPECT_EQ(bytes((locked / "open.ini").string()), "[S]\nk=new\n");
+    EXPECT_EQ(bytes((locked / "shut.ini").string()), "[S]\nk=old\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked), {}), 2) << "nothing left behind";
+}
+
 TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
     put(file("locked.ini"), "[S]\nk=old\n");
     ::chmod(file("locked.ini").c_str(), 0444);
@@ -179,6 +251,11 @@ TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
         }
         EXPECT_EQ(folder.getString("k", "default"), "default");
         EXPECT_EQ(huge.getString("k", "default"), "default");
+        EXPECT_EQ(locked.flush(), ::geteuid() == 0);
+        EXPECT_FALSE(folder.flush());
+        EXPECT_FALSE(missingDir.flush());
+        EXPECT_TRUE(kept.flush());
+        EXPECT_FALSE(huge.flush());
     }
     if (::geteuid() != 0) {
         EXPECT_EQ(bytes(file("locked.ini")), "[S]\nk=old\n");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "lib/hw/driver.h"
 #include "platform/services.h"
 #include "zelkora/sysinfo.h"
@@ -83,6 +85,16 @@ TEST_F(LifecycleTest, FailedOpenLeavesAccessClosed) {
     processor.CPUFamily = 0x77;
     EXPECT_EQ(GetProcessorInfo(&processor), 0);
     EXPECT_EQ(processor.CPUFamily, 0x77) << "the record is not touched";
+    // The motherboard record gets its first seven defaults; the chipset texts stay as they were.
+    MotherBoardInfo board;
+    std::memset(&board, 0x5A, sizeof board);
+    EXPECT_EQ(GetMotherBoardInfo(&board), 0);
+    EXPECT_EQ(board.BIOSRomSize, 0);
+    for (const char* text : {board.Manufacture, board.ModelName, board.RevisionVer,
+                             board.ReleaseDate, board.BIOSVendor, board.BIOSRevision}) {
+        EXPECT_STREQ(text, "Unknown");
+    }
+    EXPECT_EQ(board.ChipsetDriverProvider[0], 0x5A);
     EXPECT_EQ(UninitializeSysInfoLib(), 0);
     EXPECT_EQ(calls_.shutdown, 0);
 }

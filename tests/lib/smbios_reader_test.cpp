@@ -120,6 +120,22 @@ TEST(SmbiosReader, RefusesStructuresThatDoNotFitOrDoNotEnd) {
     }
 }
 
+TEST(SmbiosReader, TakesAStructureOfExactlyTheDeclaredMaximumAndNoMore) {
+    // 4 header bytes, an 18- then a 19-character string, two closing zeros:
+    // 24 bytes, the declared maximum, then 25. The buffer is larger than both.
+    SimulatedMachine machine(R"({"smbios": {"maxStructureSize": 24, "structures": [
+        {"type": 7, "strings": ["ABCDEFGHIJKLMNOPQR"]}, {"type": 7, "strings": ["ABCDEFGHIJKLMNOPQRS"]}]}})");
+    ASSERT_TRUE(machine.open());
+    SmbiosReader reader;
+    ASSERT_EQ(reader.Open(), kSmbiosOk);
+    ASSERT_EQ(reader.maxStructureSize(), 24);
+    std::vector<uint8_t> buffer(64, 0xEE);
+    uint16_t handle = 0, length = 0;
+    ASSERT_EQ(reader.ReadNext(handle, buffer, length), kSmbiosOk);
+    EXPECT_EQ(length, 24);
+    EXPECT_EQ(reader.ReadNext(handle, buffer, length), kSmbiosReadFailed);
+}
+
 TEST(SmbiosReader, TypeSearchGoesPastAStructureWithHandleZero) {
     // The second structure's handle is 0: handed back as the walk handle it
     // would restart the walk at the first structure.

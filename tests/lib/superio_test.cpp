@@ -13,6 +13,9 @@
 #include "lib/devices/ide_devices.h"
 #include "lib/devices/superio_devices.h"
 #include "lib/hw/driver.h"
+#include "platform/live/live_services.h"
+#include "platform/services.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/pci_mechanism1.h"
@@ -60,7 +63,6 @@ std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
 
 TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "access not open yet";
     ASSERT_TRUE(machine->open());
     const auto records = walk();
     ASSERT_EQ(records.size(), 7u);
@@ -255,7 +257,8 @@ TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
 // or written.
 class FloatingPorts : public common::PortIo {
   public:
-    explicit FloatingPorts(const fs::path& empty) : host_({empty, empty, empty}, false) {}
+    explicit FloatingPorts(const fs::path& empty)
+        : host_({empty, empty, empty, empty, {empty, empty}}, false) {}
     uint32_t in(uint16_t port, uint8_t size) override { return host_.readPort(port, size); }
     void out(uint16_t port, uint32_t value, uint8_t size) override {
         host_.writePort(port, value, size);
@@ -273,6 +276,44 @@ TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;
     EXPECT_TRUE(enumerateSuperIoDevices(ports, manufacturer).empty());
+}
+
+// A chip answering on a Linux host: its logical devices are named from the
+// firmware's PnP devices that the live registry lists.
+TEST(SuperIo, LiveRegistryNamesLogicalDevicesFromTheFirmwaresPnpDevices) {
+    Scratch scratch;
+    const auto file = scratch.write(
+        "chips.txt",
+        "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\nFDC Logical Device Number=0\n"
+        "UART A Logical Device Number=4\nUART B Logical Device Number=5\n"
+        "CIR Logical Device Number=255\nParallel Port Logical Device Number=3\n"
+        "Midi Port Logical Device Number=255\nGame Port Logical Device Number=255\n");
+    testing::FakeRoot root;
+    const std::string pnp = "sys/bus/pnp/devices/";
+    root.write(pnp + "00:01/id", "PNP0700\n");
+    root.write(pnp + "00:02/id", "PNP0501\n");
+    root.folder(pnp + "00:02/tty/ttyS1");
+    root.write(pnp + "00:03/id", "pnp0501\nPNP0500\n");
+    root.folder(pnp + "00:03/tty/ttyS0");
+    root.write(pnp + "00:04/id", "PNP0400\n");
+    root.write(pnp + "00:05/id", "ACPI0003\n");
+    testing::SimulatedMachine machine(
+        R"({"superio": {"method": "smsc", "port": "0x4E", "id": "0x59",
+      "logicalDevices": {"0": {"0x60": "0x03", "0x61": "0xF0"}, "3": {"0x60": "0x03", "0x61": "0x78"},
+                         "4": {"0x60": "0x03", "0x61": "0xF8"}, "5": {"0x60": "0x02", "0x61": "0xF8"}}}})");
+    ASSERT_TRUE(machine.open());
+    platform::setServices(platform::makeLiveServices());
+    std::string manufacturer;
+    const auto records = enumerate(file, manufacturer);
+    ASSERT_EQ(records.size(), 5u) << "devices without a name share identifier 0: one is listed";
+    EXPECT_EQ(records[0].PnPID, 0x0700);
+    EXPECT_STREQ(records[0].Description, "Standard floppy disk controller");
+    EXPECT_EQ(records[1].IOStart, 0x3F8);
+    EXPECT_STREQ(records[1].Description, "Communications Port (COM1)") << "ttyS0 is the first";
+    EXPECT_STREQ(records[2].Description, "Communications Port (COM2)");
+    EXPECT_EQ(records[3].PnPID, 0) << "no infrared port listed";
+    EXPECT_EQ(records[4].PnPID, 0x0400);
+    EXPECT_STREQ(records[4].Description, "Printer Port");
 }
 
 // On current boards 00:07.0 is a root port or a dummy host bridge: the VIA

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "platform/live/live_services.h"
+#include "tests/support/scratch_path.h"
 
 namespace zelkora::platform {
 namespace {
@@ -19,14 +27,47 @@ TEST(LocaleLanguage, MapsLocaleNamesOntoLanguageIdentifiers) {
     EXPECT_EQ(languageFromLocale("C.UTF-8"), 0x0409);
     EXPECT_EQ(languageFromLocale("POSIX"), 0x0409);
     EXPECT_EQ(languageFromLocale(""), 0x0409);
+    EXPECT_EQ(languageFromLocale("ur_PK.UTF-8"), kUnlistedLanguage)
+        << "a language without an identifier is not English";
+}
+
+TEST(LiveServices, RootIsNamedAfterTheUserWhoBecameRoot) {
+    if (geteuid() != 0) GTEST_SKIP() << "names the effective user unless run as root";
+    const auto loginUid = zelkora::testing::scratchPath("zelkora-loginuid");
+    std::ofstream(loginUid) << "4294967295";
+    ::setenv("SUDO_USER", "alice", 1);
+    EXPECT_EQ(loggedOnUser(loginUid), "alice");
+    ::unsetenv("SUDO_USER");
+    EXPECT_EQ(loggedOnUser(loginUid), "root") << "no login uid";
+    std::ofstream(loginUid) << "1";  // daemon
+    EXPECT_EQ(loggedOnUser(loginUid), getpwuid(1)->pw_name);
+    std::filesystem::remove(loginUid);
 }
 
 TEST(LiveServices, MemoryValuesSaturateAndTheSystemNamesItself) {
+    // The root's /proc/meminfo: 4 GiB less 1 KiB of RAM fits in 32 bits, RAM
+    // and swap together do not; then 4 GiB exactly, one byte past the limit.
+    const auto root = testing::scratchPath("zelkora-meminfo");
+    std::filesystem::create_directories(root / "proc");
+    setenv("ZELKORA_SYSROOT", root.c_str(), 1);
     auto services = makeLiveServices();
-    const auto memory = services->memoryStatus();
-    EXPECT_GT(memory.totalPhysical, 0u);
-    EXPECT_LE(memory.availablePhysical, memory.totalPhysical);
-    EXPECT_GE(memory.totalPageFile, memory.totalPhysical);
+    std::ofstream(root / "proc/meminfo") << "MemTotal:        4194303 kB\n"
+                                            "MemFree:          100000 kB\n"
+                                            "MemAvailable:    2097152 kB\n"
+                                            "HugePages_Total:       0\n"
+                                            "SwapTotal:       1048576 kB\n";
+    auto memory = services->memoryStatus();
+    EXPECT_EQ(memory.totalPhysical, 0xFFFF'FC00u);
+    EXPECT_EQ(memory.availablePhysical, 0x8000'0000u);
+    EXPECT_EQ(memory.totalPageFile, 0xFFFF'FFFFu);
+    std::ofstream(root / "proc/meminfo") << "MemTotal:        4194304 kB\n"
+                                            "MemAvailable:    4194304 kB\n";
+    memory = services->memoryStatus();
+    EXPECT_EQ(memory.totalPhysical, 0xFFFF'FFFFu);
+    EXPECT_EQ(memory.availablePhysical, 0xFFFF'FFFFu);
+    unsetenv("ZELKORA_SYSROOT");
+    std::filesystem::remove_all(root);
+
     const auto version = services->version();
     ASSERT_TRUE(version.has_value());
     EXPECT_EQ(version->platformId, kPlatformLinux);

@@ -30,6 +30,8 @@ class BackendDriver : public hw::Driver {
     bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
         return core_.getPhysBlock(address, buffer, length);
     }
+    void beginConfigScan() override { core_.beginConfigScan(); }
+    void endConfigScan() override { core_.endConfigScan(); }
 
   private:
     winio::DriverCore core_;

@@ -39,9 +39,13 @@ class LiveHostBios : public ::testing::Test {
         fs::create_directories(root_ / "dmi");
         fs::create_directories(root_ / "id");
         fs::create_directories(root_ / "pci");
-        paths_ = {root_ / "pci", root_ / "dmi", root_ / "id"};
+        paths_ = {root_ / "pci",
+                  root_ / "dmi",
+                  root_ / "id",
+                  root_ / "cpuinfo",
+                  {root_ / "ata", root_ / "nvme"}};
         std::ofstream(root_ / "id" / "board_name") << "PRIME B650M-A\n";
-        std::ofstream(root_ / "id" / "bios_version") << "R1.05\n";
+        std::ofstream(root_ / "id" / "board_version") << "R1.05\n";
         std::ofstream(root_ / "id" / "bios_date") << "03/12/2023\n";
     }
     void TearDown() override {

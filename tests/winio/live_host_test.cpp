@@ -20,7 +20,11 @@ class LiveHostTest : public ::testing::Test {
         fs::create_directories(root_ / "pci" / "0000:00:1f.3");
         fs::create_directories(root_ / "dmi");
         fs::create_directories(root_ / "id");
-        paths_ = {root_ / "pci", root_ / "dmi", root_ / "id"};
+        paths_ = {root_ / "pci",
+                  root_ / "dmi",
+                  root_ / "id",
+                  root_ / "cpuinfo",
+                  {root_ / "ata", root_ / "nvme"}};
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -90,7 +94,7 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
         .write(reinterpret_cast<const char*>(table.data()),
                static_cast<std::streamsize>(table.size()));
     std::ofstream(root_ / "id" / "board_name") << "P5Q PRO\n";
-    std::ofstream(root_ / "id" / "bios_version") << "R1.05\n";
+    std::ofstream(root_ / "id" / "board_version") << "R1.05\n";
     std::ofstream(root_ / "id" / "bios_date") << "03/12/2009\n";
 
     LiveHost host(paths_);
@@ -110,6 +114,47 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     std::array<uint8_t, 80> text{};
     ASSERT_TRUE(host.readPhysical(0xFE0C1, text));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(text.data())), "P5Q PRO R1.05 03/12/2009");
+}
+
+// Within a walk each function is read once and absent ones are never tried,
+// yet no write and no change outside a walk is ever hidden by what was read.
+TEST_F(LiveHostTest, AWalkReadsEachSpaceOnceWithoutHidingWritesOrChanges) {
+    std::vector<uint8_t> config(256, 0);
+    config[0] = 0x86;
+    config[1] = 0x80;
+    config[0x10] = 0x01;
+    writeConfig("0000:00:1f.3", config);
+    LiveHost host(paths_);
+    auto dword = [&](uint32_t address) {
+        host.writePort(0xCF8, address, 4);
+        return host.readPort(0xCFC, 4);
+    };
+
+    host.beginConfigScan();
+    EXPECT_EQ(dword(0x8000'FB10), 0x01u);
+    config[0x10] = 0x02;  // the device changes it behind the walk's back
+    writeConfig("0000:00:1f.3", config);
+    EXPECT_EQ(dword(0x8000'FB10), 0x01u) << "one read per function and walk";
+    host.writePort(0xCF8, 0x8000'FB10, 4);
+    host.writePort(0xCFC, 0x0000'0003, 4);
+    EXPECT_EQ(dword(0x8000'FB10), 0x03u) << "a write drops the walk's snapshot";
+    // Added during the walk: the walk's list of functions does not have it.
+    fs::create_directories(root_ / "pci" / "0000:00:02.0");
+    writeConfig("0000:00:02.0", {0xEC, 0x10, 0x39, 0x81});
+    EXPECT_EQ(dword(0x8000'1000), 0xFFFF'FFFFu);
+    host.endConfigScan();
+
+    EXPECT_EQ(dword(0x8000'1000), 0x8139'10ECu) << "outside a walk every read reaches sysfs";
+    config[0x10] = 0x04;
+    writeConfig("0000:00:1f.3", config);
+    EXPECT_EQ(dword(0x8000'FB10), 0x04u);
+
+    // The next walk lists the bus as it is now.
+    fs::remove_all(root_ / "pci" / "0000:00:1f.3");
+    host.beginConfigScan();
+    EXPECT_EQ(dword(0x8000'FB00), 0xFFFF'FFFFu) << "removed since the last walk";
+    EXPECT_EQ(dword(0x8000'1000), 0x8139'10ECu);
+    host.endConfigScan();
 }
 
 }  // namespace

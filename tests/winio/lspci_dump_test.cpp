@@ -28,7 +28,10 @@ TEST(LspciDump, ReadsFunctionsOfDomainZeroOnly) {
         "0001:02:00.0 Ethernet controller: some card\n"
         "00: ee ee ee ee\n"
         "03:1c.7 PCI bridge: short form\n"
-        "00: 86 80\n");
+        "00: 86 80\n"
+        // A volume management device's domain has five digits.
+        "10000:e1:00.0 Non-Volatile memory controller: behind a VMD\n"
+        "00: dd dd dd dd\n");
     ASSERT_EQ(functions.size(), 2u);
     const auto& smbus = functions[0];
     EXPECT_EQ(smbus.bus, 0x00);
@@ -44,6 +47,7 @@ TEST(LspciDump, ReadsFunctionsOfDomainZeroOnly) {
     EXPECT_EQ(functions[1].device, 0x1C);
     EXPECT_EQ(functions[1].function, 7);
     EXPECT_EQ(functions[1].config[0x01], 0x80);
+    EXPECT_EQ(functions[1].config[0x02], 0xFF) << "not overwritten by another domain's bytes";
 }
 
 TEST(LspciDump, RefusesMalformedHexLinesWithTheirLineNumber) {
@@ -56,6 +60,11 @@ TEST(LspciDump, RefusesMalformedHexLinesWithTheirLineNumber) {
         return std::string("accepted");
     };
     EXPECT_EQ(problem("00: 86 80\n"), "line 1: hex bytes before the first function line");
+    EXPECT_EQ(problem("00:00.0 Host\n00: 86 80\nzz:00.0 Odd header\n00: 11 22\n"),
+              "line 4: hex bytes after line 3, which is not a function line");
+    EXPECT_EQ(problem("garbage\n"),
+              "holds no function line such as \"00:1f.3 SMBus: ...\" (is it the text lspci -x "
+              "prints?)");
     EXPECT_EQ(problem("00:00.0 Host\n00: 86 8g\n"), "line 2: not a hex byte: 8g");
     EXPECT_EQ(problem("00:00.0 Host\n00: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"),
               "line 2: more than 16 bytes on one line");

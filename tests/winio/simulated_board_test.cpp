@@ -74,6 +74,9 @@ TEST(MachineFile, ErrorsNameTheFileTheFieldAndTheProblem) {
                                                   {"base": "0xF0008", "size": 16}]}})"),
               "bad.json: bios.regions[1]: overlaps another memory region");
     EXPECT_EQ(buildError(R"({"pci": [1, 2]})"), "bad.json: pci: must be an object");
+    EXPECT_EQ(buildError(R"({"pci": {"funcs": []}})"),
+              "bad.json: pci.funcs: is not a known field; known here: \"functions\" "
+              "\"lspciDump\" \"lspciDumps\"");
     EXPECT_NE(buildError("{\"pci\": "), "no error");
     EXPECT_EQ(buildError("[]"), "bad.json: the top level must be a JSON object");
 }
@@ -97,14 +100,6 @@ TEST(MachineFile, LoadingFailuresMakeTheDriverRefuseToOpen) {
     EXPECT_NE(missing.lastError().find("missing.json: cannot open"), std::string::npos);
     unsetenv("ZELKORA_MACHINE");
     std::filesystem::remove_all(directory);
-}
-
-TEST(MachineFile, TheDemoBoardLoads) {
-    auto demo = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    EXPECT_TRUE(demo->open());
-    auto& board = demo->board();
-    board.writePort(0xCF8, 0x8000'0000, 4);
-    EXPECT_EQ(board.readPort(0xCFC, 4), 0x2570'8086u);
 }
 
 }  // namespace

@@ -21,6 +21,13 @@ class Backend {
     virtual bool writePort(uint16_t port, uint32_t value, unsigned size) = 0;
     // Copies physical memory into `out`; false when any byte is unreadable.
     virtual bool readPhysical(uint32_t address, std::span<uint8_t> out) = 0;
+
+    // The caller starts a walk of the PCI bus and ends it. In between a source
+    // may list its functions once and answer configuration reads from one
+    // snapshot per function taken at its first read; any port write drops the
+    // snapshots. Outside a walk every access reaches the hardware.
+    virtual void beginConfigScan() {}
+    virtual void endConfigScan() {}
 };
 
 // The source the environment names: the machine file of ZELKORA_MACHINE, or

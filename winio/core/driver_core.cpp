@@ -72,4 +72,12 @@ bool DriverCore::getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length
     return backend_->readPhysical(address, std::span<uint8_t>(buffer, length));
 }
 
+void DriverCore::beginConfigScan() {
+    if (backend_) backend_->beginConfigScan();
+}
+
+void DriverCore::endConfigScan() {
+    if (backend_) backend_->endConfigScan();
+}
+
 }  // namespace zelkora::winio

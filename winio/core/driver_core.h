@@ -24,15 +24,25 @@ class DriverCore {
     bool getPhysWord(uint32_t address, uint16_t* value);
     bool getPhysLong(uint32_t address, uint32_t* value);
     bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length);
+    // A walk of the PCI bus starts or ends (Backend::beginConfigScan).
+    void beginConfigScan();
+    void endConfigScan();
 
     bool open() const { return static_cast<bool>(backend_); }
     // Why the last initialize failed.
     const std::string& lastError() const { return lastError_; }
+    // True once for each new lastError (the caller reports it).
+    bool takeUnreportedError() {
+        if (lastError_.empty() || lastError_ == reportedError_) return false;
+        reportedError_ = lastError_;
+        return true;
+    }
 
   private:
     std::shared_ptr<Backend> fixedBackend_;
     std::shared_ptr<Backend> backend_;
     std::string lastError_;
+    std::string reportedError_;
 };
 
 }  // namespace zelkora::winio

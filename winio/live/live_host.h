@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/live/system_root.h"
 #include "winio/core/backend.h"
+#include "winio/live/live_drives.h"
 #include "winio/sim/physical_memory.h"
 
 namespace zelkora::winio::live {
@@ -17,12 +21,17 @@ struct HostPaths {
     std::filesystem::path pciDevices = platform::hostPath("sys/bus/pci/devices");
     std::filesystem::path dmiTables = platform::hostPath("sys/firmware/dmi/tables");
     std::filesystem::path dmiIdentity = platform::hostPath("sys/class/dmi/id");
+    std::filesystem::path cpuinfo = platform::hostPath("proc/cpuinfo");
+    DriveSources drives;
 };
 
 // The live Linux host. PCI configuration mechanism 1 is served from sysfs;
-// the BIOS area is built from the firmware's SMBIOS table; every other port
-// floats unless raw port access was asked for (ZELKORA_RAW_PORTS=1), because
-// a wrong write to an unknown machine's ports can hang it.
+// the BIOS area is built from the firmware's SMBIOS table, or from what every
+// user may read when that table is closed; the two IDE task files answer the
+// identify commands with the drives the kernel knows. Every other port floats
+// unless raw port access was asked for (ZELKORA_RAW_PORTS=1), because a wrong
+// write to an unknown machine's ports can hang it. The task files never reach
+// the real ports, not even then: the kernel's own driver owns those drives.
 class LiveHost : public Backend {
   public:
     explicit LiveHost(HostPaths paths = {}, bool rawPorts = false);
@@ -35,21 +44,39 @@ class LiveHost : public Backend {
     // write configuration space), and any legacy port without raw access.
     bool writePort(uint16_t port, uint32_t value, unsigned size) override;
     bool readPhysical(uint32_t address, std::span<uint8_t> out) override;
+    // A walk lists the functions once and reads each function's space once.
+    void beginConfigScan() override;
+    void endConfigScan() override;
 
     bool rawPorts() const { return rawPorts_; }
 
   private:
-    // The open config file of the function the address register selects, or -1.
-    int selectedConfigFile();
+    struct ConfigFile {
+        int fd = -1;
+        // During a walk: the space as one read gave it, and how many bytes
+        // the kernel served (an unprivileged reader gets 64); -1 until read.
+        int snapshotBytes = -1;
+        std::array<uint8_t, 256> snapshot{};
+    };
+
+    // The config file of the function the address register selects, or null.
+    ConfigFile* selectedConfigFile();
     uint32_t readConfig(unsigned lane, unsigned size);
+    // The task file decoding `port`, or null; set when the port is a task file's.
+    sim::IdeChannel* taskFile(uint16_t port, bool& isTaskFilePort);
     bool writeConfig(unsigned lane, uint32_t value, unsigned size);
+    void dropSnapshots();
+    void closeConfigFiles();
     void buildBiosArea();
 
     HostPaths paths_;
     bool rawPorts_ = false;
     uint32_t address_ = 0;
-    std::map<uint32_t, int> configFiles_;  // bus/device/function -> fd (-1 when absent)
+    std::map<uint32_t, ConfigFile> configFiles_;  // by bus/device/function, open ones only
+    bool scanning_ = false;
+    std::set<uint32_t> present_;  // during a walk: the functions sysfs lists
     sim::PhysicalMemory memory_;
+    std::vector<std::unique_ptr<sim::IdeChannel>> taskFiles_;
 };
 
 }  // namespace zelkora::winio::live

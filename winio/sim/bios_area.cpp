@@ -1,8 +1,5 @@
 // The BIOS area of a simulated board: the F0000h-FFFFFh segment (or the
 // regions the machine file lists) with the identification text at FE0C1h.
-#include <fstream>
-#include <iterator>
-
 #include "winio/sim/board_builder.h"
 
 namespace zelkora::winio::sim {
@@ -15,13 +12,12 @@ constexpr uint32_t kIdentificationAddress = 0xFE0C1;
 constexpr size_t kIdentificationLength = 80;
 
 std::vector<uint8_t> regionBytes(const platform::machine::Field& region) {
+    region.expectKeys({"base", "bytes", "file", "size", "fill"});
     const uint64_t size = region.numberOr("size", 0, 0x100'0000);
     std::vector<uint8_t> bytes;
     if (auto file = region.optional("file")) {
-        std::ifstream in(file->filePath(), std::ios::binary);
-        if (!in) file->fail("cannot open " + file->filePath().string());
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (bytes.size() > 0x100'0000) file->fail("the file is larger than 16 MiB");
+        const std::string contents = file->readFile(0x100'0000);
+        bytes.assign(contents.begin(), contents.end());
     } else if (auto hex = region.optional("bytes")) {
         bytes = hex->hexBlob(0x100'0000);
     }
@@ -37,6 +33,7 @@ std::vector<uint8_t> regionBytes(const platform::machine::Field& region) {
 void attachBiosArea(SimulatedBoard& board, const platform::machine::Field& root) {
     auto bios = root.optional("bios");
     if (!bios) return;
+    bios->expectKeys({"regions", "identification"});
     if (auto regions = bios->optional("regions")) {
         for (size_t i = 0; i < regions->size(); ++i) {
             const auto region = regions->at(i);

@@ -5,6 +5,7 @@ namespace zelkora::winio::sim {
 std::unique_ptr<SimulatedBoard> buildBoard(const platform::machine::MachineFile& file) {
     auto board = std::make_unique<SimulatedBoard>();
     const auto root = platform::machine::rootField(file);
+    platform::machine::expectTopLevelKeys(root);
     attachBiosArea(*board, root);
     attachPciBus(*board, root);
     attachSmbiosTables(*board, root);

@@ -24,6 +24,8 @@ void putTextField(IdeDrive& drive, const Field& entry, std::string_view key, uns
 }
 
 std::unique_ptr<IdeDrive> buildDrive(const Field& entry) {
+    entry.expectKeys({"type", "identifyHex", "serial", "firmware", "model", "sectors", "words",
+                      "rejects", "busyReads", "drdyDelay"});
     const std::string type = entry["type"].string();
     if (type != "ata" && type != "atapi") entry["type"].fail("must be \"ata\" or \"atapi\"");
     auto drive =
@@ -81,6 +83,7 @@ void attachIdeChannels(SimulatedBoard& board, const platform::machine::Field& ro
     for (const auto& [name, base] : {std::pair{"primary", IdeChannel::kPrimaryBase},
                                      std::pair{"secondary", IdeChannel::kSecondaryBase}}) {
         auto entry = ide->optional(name);
+        if (entry) entry->expectKeys({"master", "slave", "floating"});
         if (!entry || entry->booleanOr("floating", false)) continue;
         auto channel = std::make_unique<IdeChannel>(base);
         bool anyDrive = false;

@@ -32,21 +32,26 @@ std::optional<unsigned> hexValue(std::string_view digits) {
     throw LspciDumpError(message);
 }
 
-// "bus:device.function" or "domain:bus:device.function" up to the first blank.
+// "bus:device.function" or "domain:bus:device.function" up to the first
+// blank. The domain may have any number of digits: lspci prints five on
+// machines whose volume management device opens domains from 10000h.
 struct Header {
-    unsigned domain = 0;
+    bool domainZero = true;
     DumpedFunction function;
 };
 
 std::optional<Header> parseHeader(std::string_view line) {
-    const size_t end = line.find_first_of(" \t");
-    std::string_view address = line.substr(0, end);
+    std::string_view address = line.substr(0, line.find_first_of(" \t"));
     Header header;
-    if (address.size() == 12 && address[4] == ':') {
-        const auto domain = hexValue(address.substr(0, 4));
-        if (!domain) return std::nullopt;
-        header.domain = *domain;
-        address.remove_prefix(5);
+    const size_t firstColon = address.find(':');
+    if (firstColon != std::string_view::npos && address.find(':', firstColon + 1) != address.npos) {
+        const std::string_view domain = address.substr(0, firstColon);
+        if (!hexValue(domain.substr(0, 1))) return std::nullopt;
+        for (const char c : domain) {
+            if (!hexValue(std::string_view(&c, 1))) return std::nullopt;
+            if (c != '0') header.domainZero = false;
+        }
+        address.remove_prefix(firstColon + 1);
     }
     if (address.size() != 7 || address[2] != ':' || address[5] != '.') return std::nullopt;
     const auto bus = hexValue(address.substr(0, 2));
@@ -67,11 +72,10 @@ bool isHexLine(std::string_view line) {
            (line.size() == colon + 1 || line[colon + 1] == ' ');
 }
 
-void readHexLine(std::string_view line, size_t lineNumber, DumpedFunction* current) {
+void readHexLine(std::string_view line, size_t lineNumber, DumpedFunction& current) {
     const size_t colon = line.find(':');
     const unsigned offset = *hexValue(line.substr(0, colon));
     if (offset % 16 != 0) fail(lineNumber, "the offset of a hex line must be a multiple of 10h");
-    if (!current) fail(lineNumber, "hex bytes before the first function line");
     std::string_view bytes = line.substr(colon + 1);
     unsigned count = 0;
     while (!bytes.empty()) {
@@ -88,8 +92,8 @@ void readHexLine(std::string_view line, size_t lineNumber, DumpedFunction* curre
             fail(lineNumber, problem);
         }
         if (count == 16) fail(lineNumber, "more than 16 bytes on one line");
-        if (offset + count < current->config.size()) {
-            current->config[offset + count] = static_cast<uint8_t>(*value);
+        if (offset + count < current.config.size()) {
+            current.config[offset + count] = static_cast<uint8_t>(*value);
         }
         ++count;
     }
@@ -99,8 +103,12 @@ void readHexLine(std::string_view line, size_t lineNumber, DumpedFunction* curre
 
 std::vector<DumpedFunction> parseLspciDump(std::string_view text) {
     std::vector<DumpedFunction> functions;
-    bool inOtherDomain = false;
-    bool haveFunction = false;
+    // Where hex lines go: a function of domain 0, one of another domain
+    // (skipped), or none, before the first header or after a line at column
+    // 0 that is not one (its bytes must not land in the function above it).
+    enum class Target { None, Function, OtherDomain } target = Target::None;
+    size_t headers = 0;
+    size_t endedAt = 0;
     size_t lineNumber = 0;
     while (!text.empty()) {
         const size_t newline = text.find('\n');
@@ -110,14 +118,27 @@ std::vector<DumpedFunction> parseLspciDump(std::string_view text) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
         if (isHexLine(line)) {
-            if (inOtherDomain) continue;
-            readHexLine(line, lineNumber, haveFunction ? &functions.back() : nullptr);
+            if (target == Target::OtherDomain) continue;
+            if (target == Target::None) {
+                if (headers == 0) fail(lineNumber, "hex bytes before the first function line");
+                fail(lineNumber, "hex bytes after line " + std::to_string(endedAt) +
+                                     ", which is not a function line");
+            }
+            readHexLine(line, lineNumber, functions.back());
         } else if (auto header = parseHeader(line)) {
-            inOtherDomain = header->domain != 0;
-            if (inOtherDomain) continue;
-            functions.push_back(header->function);
-            haveFunction = true;
+            ++headers;
+            target = header->domainZero ? Target::Function : Target::OtherDomain;
+            if (header->domainZero) functions.push_back(header->function);
+        } else if (!line.empty() && line.find_first_not_of(" \t") == 0) {
+            // Verbose lines are indented; anything else at column 0 ends the function.
+            target = Target::None;
+            endedAt = lineNumber;
         }
+    }
+    if (headers == 0) {
+        throw LspciDumpError(
+            "holds no function line such as \"00:1f.3 SMBus: ...\" (is it the text lspci -x "
+            "prints?)");
     }
     return functions;
 }

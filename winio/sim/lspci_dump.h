@@ -20,16 +20,20 @@ struct DumpedFunction {
     std::array<uint8_t, 256> config{};
 };
 
-// A dump line that cannot be read; the message starts with "line N: ".
+// Larger dump files are refused rather than read.
+inline constexpr size_t kMaxLspciDumpBytes = 64u << 20;
+
+// A dump that cannot be read; the message starts with "line N: " for a bad
+// line, and names no line when the text holds no function line at all.
 class LspciDumpError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
 // The functions of PCI domain 0000, in the dump's order. Functions of other
-// domains are skipped (configuration mechanism 1 reaches only the first);
-// any other line that is neither a function header nor a hex line (verbose
-// output, blank lines) is ignored.
+// domains are skipped (configuration mechanism 1 reaches only the first).
+// Blank and indented lines (verbose output) are ignored; any other line at
+// column 0 ends the current function, and hex lines after it are refused.
 std::vector<DumpedFunction> parseLspciDump(std::string_view text);
 
 }  // namespace zelkora::winio::sim

@@ -4,8 +4,6 @@
 #include "winio/sim/pci_mechanism1.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace zelkora::winio::sim {
 
@@ -34,6 +32,8 @@ void putLittleEndian(ConfigSpace& space, unsigned offset, uint64_t value, unsign
 }
 
 std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function) {
+    function.expectKeys({"address", "config", "vendor", "device", "revision", "class", "headerType",
+                         "subsystem", "irq", "bytes", "allFunctions"});
     auto space = std::make_shared<ConfigSpace>();
     space->fill(0);
     if (auto config = function.optional("config")) {
@@ -76,15 +76,12 @@ std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function
 
 // Attaches the functions of a configuration space dump file.
 void attachDump(PciConfigMechanism1& mechanism, const platform::machine::Field& name) {
-    const auto path = name.filePath();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) name.fail("cannot read the dump file " + path.string());
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string text = name.readFile(kMaxLspciDumpBytes);
     std::vector<DumpedFunction> functions;
     try {
         functions = parseLspciDump(text);
     } catch (const LspciDumpError& error) {
-        name.fail(path.filename().string() + ": " + error.what());
+        name.fail(name.filePath().filename().string() + ": " + error.what());
     }
     for (const auto& function : functions) {
         if (mechanism.space(function.bus, function.device, function.function)) {
@@ -105,6 +102,7 @@ void attachPciBus(SimulatedBoard& board, const platform::machine::Field& root) {
     auto pci = root.optional("pci");
     auto& mechanism = board.attach(std::make_unique<PciConfigMechanism1>());
     if (!pci) return;
+    pci->expectKeys({"functions", "lspciDump", "lspciDumps"});
     if (auto functions = pci->optional("functions")) {
         for (size_t i = 0; i < functions->size(); ++i) {
             const auto function = functions->at(i);

@@ -3,8 +3,6 @@
 // dumped on a real machine.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "winio/sim/board_builder.h"
 #include "winio/sim/smbios_image.h"
@@ -19,17 +17,22 @@ constexpr uint32_t kBiosSegment = 0xF0000;
 constexpr uint32_t kBiosSegmentEnd = 0x100000;
 constexpr uint32_t kDumpTableOffset = 0x20;  // where a dump file keeps the table
 constexpr size_t kLargestDump = 0x100000;
+// The BIOS identification text (FE0C1h-FE110h) that the BIOS area holds.
+constexpr uint32_t kIdentificationStart = 0xFE0C1;
+constexpr uint32_t kIdentificationEnd = 0xFE111;
+
+bool overIdentification(uint64_t start, uint64_t length) {
+    return start < kIdentificationEnd && start + length > kIdentificationStart;
+}
 
 std::vector<uint8_t> readFile(const Field& field) {
-    std::ifstream in(field.filePath(), std::ios::binary);
-    if (!in) field.fail("cannot open " + field.filePath().string());
-    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-    if (bytes.size() > kLargestDump) field.fail("is larger than 1 MiB");
-    return bytes;
+    const std::string contents = field.readFile(kLargestDump);
+    return {contents.begin(), contents.end()};
 }
 
 // One structure as it lies in the table: header, formatted area, string set.
 std::vector<uint8_t> structureBytes(const Field& structure, size_t index) {
+    structure.expectKeys({"type", "handle", "formatted", "strings", "raw"});
     if (auto raw = structure.optional("raw")) return raw->hexBlob(0x10000);
     const auto type = static_cast<uint8_t>(structure["type"].number(0xFF));
     const auto handle = static_cast<uint16_t>(structure.numberOr("handle", index, 0xFFFF));
@@ -84,6 +87,8 @@ void place(SimulatedBoard& board, const Field& field, uint32_t address,
 void attachSmbiosTables(SimulatedBoard& board, const Field& root) {
     auto smbios = root.optional("smbios");
     if (!smbios) return;
+    smbios->expectKeys({"entryPoint", "tableAddress", "version", "structures", "dumpBin",
+                        "maxStructureSize", "structureCount"});
     // Without a "bios" section the board gets the plain BIOS segment here.
     if (!root.optional("bios"))
         board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(0x10000, 0));
@@ -127,10 +132,24 @@ void attachSmbiosTables(SimulatedBoard& board, const Field& root) {
     facts.structureCount =
         static_cast<uint16_t>(smbios->numberOr("structureCount", facts.structureCount, 0xFFFF));
 
+    // The table never lands on the identification text: by default it moves
+    // above 1 MiB, and a placement that covers a given text is refused.
+    const auto bios = root.optional("bios");
+    const bool identification = bios && bios->has("identification");
+    if (identification && overIdentification(entryPoint, kSmbiosEntryPointLength)) {
+        (entryField ? *entryField : *smbios)
+            .fail("puts the entry point over the BIOS identification text (FE0C1h-FE110h)");
+    }
     uint32_t tableAddress = entryPoint + 0x20;
-    if (tableAddress + table.size() > kBiosSegmentEnd) tableAddress = kBiosSegmentEnd;
+    if (tableAddress + table.size() > kBiosSegmentEnd ||
+        overIdentification(tableAddress, table.size())) {
+        tableAddress = kBiosSegmentEnd;
+    }
     const auto addressField = smbios->optional("tableAddress");
     if (addressField) tableAddress = static_cast<uint32_t>(addressField->number(0xFFFF'FFFF));
+    if (addressField && identification && overIdentification(tableAddress, table.size())) {
+        addressField->fail("puts the table over the BIOS identification text (FE0C1h-FE110h)");
+    }
     const uint64_t tableEnd = uint64_t{tableAddress} + table.size();
     if (tableAddress < entryPoint + kSmbiosEntryPointLength && tableEnd > entryPoint) {
         (addressField ? *addressField : *smbios).fail("puts the table over the entry point");

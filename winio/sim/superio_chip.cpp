@@ -55,6 +55,7 @@ void attachVia(SimulatedBoard& board, const Field& entry) {
 void attachChip(SimulatedBoard& board, const Field& entry) {
     const std::string method = entry["method"].string();
     if (method == "via") {
+        entry.expectKeys({"method", "registers"});
         attachVia(board, entry);
         return;
     }
@@ -67,6 +68,7 @@ void attachChip(SimulatedBoard& board, const Field& entry) {
         kind = SuperIoChip::Method::Ite;
     else
         entry["method"].fail("must be \"winbond\", \"smsc\", \"ite\", \"sis\" or \"via\"");
+    entry.expectKeys({"method", "port", "id", "revision", "globals", "logicalDevices"});
 
     const auto port = static_cast<uint16_t>(entry["port"].number(0xFFFE));
     auto chip = std::make_unique<SuperIoChip>(kind, port);

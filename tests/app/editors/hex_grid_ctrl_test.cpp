@@ -231,6 +231,21 @@ class HexGridCtrlTest : public QObject {
         g.grid.resize(g.grid.width(), g.grid.height() + 3 * g.grid.layout().lineHeight);
         g.click(0x100 + 3, 0);
         QCOMPARE(g.grid.position(), 0x25);
+
+        // Press and drag: the caret hides behind an empty selection at the pressed byte, and
+        // moving on extends nothing; a plain click ends it.
+        QVERIFY(g.focus());
+        QTest::mousePress(&g.grid, Qt::LeftButton, {}, g.cell(0x31, 0));
+        QVERIFY(g.grid.caretVisible());
+        QTest::mouseMove(&g.grid, g.cell(0x35, 0));
+        QTest::mouseRelease(&g.grid, Qt::LeftButton, {}, g.cell(0x35, 0));
+        QVERIFY(g.grid.selection().exists());
+        QCOMPARE(g.grid.selection().anchor, 0x31);
+        QCOMPARE(g.grid.selection().end, 0x31);
+        QVERIFY(!g.grid.caretVisible());
+        g.click(0x31, 0);
+        QVERIFY(!g.grid.selection().exists());
+        QVERIFY(g.grid.caretVisible());
     }
 
     void shiftSelectionIsPaintedInHighlightColours() {

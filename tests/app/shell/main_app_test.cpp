@@ -3,6 +3,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/pages/about_page.h"
 #include "app/shell/instance_guard.h"
 #include "app/shell/main_app.h"
@@ -75,7 +78,6 @@ class MainAppTest : public QObject {
         QTest::addColumn<int>("systemTemplate");
         QTest::newRow("0804h Simplified Chinese") << "\"0x0804\"" << 155 << 157 << 160;
         QTest::newRow("0404h Traditional Chinese") << "\"0x0404\"" << 184 << 181 << 187;
-        QTest::newRow("0C04h Traditional Chinese") << "\"0x0C04\"" << 184 << 181 << 187;
         QTest::newRow("1004h English") << "\"0x1004\"" << 154 << 156 << 161;
         QTest::newRow("no language") << "0" << 154 << 156 << 161;
     }
@@ -121,6 +123,23 @@ class MainAppTest : public QObject {
         }
         hw::setDriver(nullptr);
         QVERIFY2(InstanceGuard::acquire(directory), "released when the first copy ends");
+    }
+
+    void lockFolderIsUsedOnlyWhenItIsTheUsersAlone() {
+        const std::filesystem::path base = lockDirectory_.path().toStdString();
+        const auto refused = [](const std::filesystem::path& folder) {
+            auto first = InstanceGuard::acquire(folder);
+            return first && InstanceGuard::acquire(folder) &&
+                   !std::filesystem::exists(folder / InstanceGuard::kInstanceName);
+        };
+        std::filesystem::create_directory(base / "shared");
+        ::chmod((base / "shared").c_str(), 01777);
+        QVERIFY2(refused(base / "shared"), "a folder others may write to");
+        std::filesystem::create_directory(base / "theirs");
+        if (::chown((base / "theirs").c_str(), 65534, 65534) == 0) {
+            QVERIFY2(refused(base / "theirs"), "a folder of another user");
+        }
+        QVERIFY2(!refused(base / "mine"), "a folder made for the user is used");
     }
 
     void reminderComesUpOnceOverTheAboutPage() {

@@ -25,6 +25,13 @@ WINIO_API bool GetPhysWord(uint32_t address, uint16_t* value);
 WINIO_API bool GetPhysLong(uint32_t address, uint32_t* value);
 WINIO_API bool GetPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length);
 
+/* Optional: a caller that walks the whole PCI bus brackets the walk with
+ * these, so that the driver may list the functions once and read each
+ * function's space once for the walk. Every write still reaches the hardware
+ * at once and drops what was read. Callers bind them only when present. */
+WINIO_API void BeginConfigScan(void);
+WINIO_API void EndConfigScan(void);
+
 #ifdef __cplusplus
 }
 #endif

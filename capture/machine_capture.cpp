@@ -1,0 +1,339 @@
+// zelkora-cli capture-machine: the live host written down as a machine file.
+#include "capture/machine_capture.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/registry/reg_export.h"
+#include "platform/services.h"
+#include "winio/core/backend.h"
+
+namespace zelkora::capture {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr uint16_t kAddressPort = 0xCF8;
+constexpr uint16_t kDataPort = 0xCFC;
+constexpr uint32_t kBiosSegment = 0xF0000;
+constexpr uint32_t kBiosSegmentSize = 0x10000;
+constexpr uint32_t kIdentificationOffset = 0xE0C1;
+constexpr size_t kIdentificationLength = 80;
+// Zero runs at least this long end a memory region's bytes; the rest of the
+// region is given by its size.
+constexpr size_t kZeroRunForPadding = 64;
+constexpr uint32_t kLargestRegion = 0x100'0000;  // what a machine file's region may hold
+
+std::string hexNumber(uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string hexBlob(std::span<const uint8_t> bytes) {
+    std::string text;
+    text.reserve(bytes.size() * 3);
+    char byte[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]);
+        text += byte;
+    }
+    return text;
+}
+
+// The bus walk is bracketed so that a live host reads each function once.
+class ScanScope {
+  public:
+    explicit ScanScope(winio::Backend& ports) : ports_(ports) { ports_.beginConfigScan(); }
+    ~ScanScope() { ports_.endConfigScan(); }
+    ScanScope(const ScanScope&) = delete;
+    ScanScope& operator=(const ScanScope&) = delete;
+
+  private:
+    winio::Backend& ports_;
+};
+
+uint32_t configDword(winio::Backend& ports, uint32_t function, unsigned index) {
+    ports.writePort(kAddressPort, 0x8000'0000u | function << 8 | index << 2, 4);
+    return ports.readPort(kDataPort, 4);
+}
+
+// Every function configuration mechanism 1 reaches (all 256 buses, not only
+// the ones the library lists), its space as this user may read it.
+Json capturePci(winio::Backend& ports) {
+    Json functions = Json::array();
+    const ScanScope scan(ports);
+    for (uint32_t function = 0; function <= 0xFFFF; ++function) {
+        if ((configDword(ports, function, 0) & 0xFFFF) == 0xFFFF) continue;
+        std::array<uint8_t, 256> space{};
+        for (unsigned index = 0; index < 64; ++index) {
+            const uint32_t dword = configDword(ports, function, index);
+            for (unsigned byte = 0; byte < 4; ++byte)
+                space[index * 4 + byte] = static_cast<uint8_t>(dword >> (8 * byte));
+        }
+        char address[16];
+        std::snprintf(address, sizeof address, "%02x:%02x.%x", function >> 8,
+                      (function >> 3) & 0x1F, function & 7);
+        functions.push_back({{"address", address}, {"config", hexBlob(space)}});
+    }
+    return functions;
+}
+
+// Regions covering exactly [base, base + bytes.size()), long zero runs left
+// to each region's size so that the file stays small.
+void appendRegions(Json& regions, uint32_t base, const std::vector<uint8_t>& bytes) {
+    const size_t n = bytes.size();
+    size_t start = 0;
+    while (start < n) {
+        size_t end = start;  // end of this region's bytes
+        while (end < n) {
+            if (bytes[end] != 0) {
+                ++end;
+                continue;
+            }
+            size_t zeros = end;
+            while (zeros < n && bytes[zeros] == 0)
+                ++zeros;
+            if (zeros == n || zeros - end >= kZeroRunForPadding) break;
+            end = zeros;
+        }
+        size_t next = end;
+        while (next < n && bytes[next] == 0)
+            ++next;
+        Json region = {{"base", hexNumber(base + start, 5)}};
+        if (end > start) {
+            region["bytes"] = hexBlob(std::span(bytes).subspan(start, end - start));
+        }
+        if (next > end || end == start) region["size"] = hexNumber(next - start, 4);
+        regions.push_back(std::move(region));
+        start = next;
+    }
+}
+
+uint32_t little(const std::vector<uint8_t>& bytes, size_t at, unsigned width) {
+    uint32_t value = 0;
+    for (unsigned i = 0; i < width && at + i < bytes.size(); ++i)
+        value |= uint32_t{bytes[at + i]} << (8 * i);
+    return value;
+}
+
+// The structure table an entry point in the segment names: address, length.
+std::optional<std::pair<uint64_t, uint32_t>> smbiosTable(const std::vector<uint8_t>& segment) {
+    auto at = [&](size_t offset, std::string_view anchor) {
+        return offset + anchor.size() <= segment.size() &&
+               std::memcmp(segment.data() + offset, anchor.data(), anchor.size()) == 0;
+    };
+    for (size_t offset = 0; offset + 0x20 <= segment.size(); offset += 16) {
+        if (at(offset, "_SM3_")) {
+            const uint64_t address = little(segment, offset + 0x10, 4) |
+                                     uint64_t{little(segment, offset + 0x14, 4)} << 32;
+            return std::pair{address, little(segment, offset + 0x0C, 4)};
+        }
+        if (at(offset, "_SM_")) {
+            return std::pair{uint64_t{little(segment, offset + 0x18, 4)},
+                             little(segment, offset + 0x16, 2)};
+        }
+        if (at(offset, "_DMI_")) {
+            return std::pair{uint64_t{little(segment, offset + 8, 4)},
+                             little(segment, offset + 6, 2)};
+        }
+    }
+    return std::nullopt;
+}
+
+// The BIOS area as the driver presents it: the F0000h segment (entry point
+// and identification text) and the structure table it points at.
+std::optional<Json> captureBios(winio::Backend& ports) {
+    std::vector<uint8_t> segment(kBiosSegmentSize);
+    if (!ports.readPhysical(kBiosSegment, segment)) return std::nullopt;
+    Json regions = Json::array();
+    appendRegions(regions, kBiosSegment, segment);
+
+    if (const auto table = smbiosTable(segment); table && table->second > 0) {
+        const auto [address, length] = *table;
+        const bool inSegment =
+            address >= kBiosSegment && address + length <= kBiosSegment + kBiosSegmentSize;
+        // A table longer than a machine file's region is no table (a bogus
+        // SMBIOS 3 maximum size), and is not read.
+        const bool plausible = length <= kLargestRegion;
+        const bool overlaps =
+            address < kBiosSegment + kBiosSegmentSize && address + length > kBiosSegment;
+        std::vector<uint8_t> bytes(plausible ? length : 0);
+        if (plausible && !inSegment && !overlaps && address + length <= 0x1'0000'0000ULL &&
+            ports.readPhysical(static_cast<uint32_t>(address), bytes)) {
+            appendRegions(regions, static_cast<uint32_t>(address), bytes);
+        }
+    }
+    Json bios = {{"regions", std::move(regions)}};
+
+    // The identification text, for people reading the file; the region above
+    // holds the same bytes.
+    const auto text = std::span(segment).subspan(kIdentificationOffset, kIdentificationLength);
+    size_t length = 0;
+    while (length < text.size() && text[length] >= 0x20 && text[length] < 0x7F)
+        ++length;
+    bool restZero = true;
+    for (size_t i = length; i < text.size(); ++i)
+        restZero = restZero && text[i] == 0;
+    if (length > 0 && restZero) {
+        bios["identification"] = std::string(text.begin(), text.begin() + length);
+    }
+    return bios;
+}
+
+// The identify command sequence the library sends, with its checks: the
+// answer is taken only where the library would take it.
+std::optional<std::array<uint16_t, 256>> identify(winio::Backend& ports, uint16_t base,
+                                                  uint8_t select, uint8_t command) {
+    constexpr unsigned kBusyWaitReads = 249999, kDrainReads = 65535;
+    const auto status = [&] { return static_cast<uint8_t>(ports.readPort(base + 7, 1)); };
+    const auto waitWhileBusy = [&] {
+        for (unsigned reads = 0; reads < kBusyWaitReads; ++reads) {
+            if (!(status() & 0x80)) return true;
+        }
+        return false;
+    };
+    const auto check = [&](auto holds) { return holds(status()) || holds(status()); };
+    if (!waitWhileBusy()) return std::nullopt;
+    for (unsigned reads = 0; (status() & 0x08) && reads < kDrainReads; ++reads)
+        ports.readPort(base, 1);
+    ports.writePort(base + 6, select, 1);
+    ports.writePort(base + 7, command, 1);
+    if (!waitWhileBusy() || !check([](uint8_t s) { return (s & 0x50) == 0x50; }) ||
+        !check([](uint8_t s) { return !(s & 0x01); }) ||
+        !check([](uint8_t s) { return (s & 0x09) == 0x08; })) {
+        return std::nullopt;
+    }
+    std::array<uint16_t, 256> words{};
+    for (auto& word : words)
+        word = static_cast<uint16_t>(ports.readPort(base, 2));
+    return words;
+}
+
+std::optional<Json> captureIde(winio::Backend& ports) {
+    struct Channel {
+        const char* name;
+        uint16_t base;
+    };
+    Json ide = Json::object();
+    for (const Channel channel : {Channel{"primary", 0x1F0}, Channel{"secondary", 0x170}}) {
+        Json drives = Json::object();
+        for (const auto& [position, select] :
+             {std::pair{"master", 0xA0}, std::pair{"slave", 0xB0}}) {
+            const auto select8 = static_cast<uint8_t>(select);
+            std::string type = "atapi";
+            auto words = identify(ports, channel.base, select8, 0xA1);
+            if (!words) {
+                type = "ata";
+                words = identify(ports, channel.base, select8, 0xEC);
+            }
+            if (!words) continue;
+            std::array<uint8_t, 512> bytes{};
+            for (size_t i = 0; i < words->size(); ++i) {
+                bytes[2 * i] = static_cast<uint8_t>((*words)[i]);
+                bytes[2 * i + 1] = static_cast<uint8_t>((*words)[i] >> 8);
+            }
+            drives[position] = {{"type", type}, {"identifyHex", hexBlob(bytes)}};
+        }
+        if (!drives.empty()) ide[channel.name] = std::move(drives);
+    }
+    if (ide.empty()) return std::nullopt;
+    return ide;
+}
+
+Json captureSystem(platform::SystemServices& system) {
+    Json out = Json::object();
+    if (const auto name = system.computerName())
+        out["computerName"] = *name;
+    else
+        out["computerNameFails"] = true;
+    if (const auto user = system.userName())
+        out["userName"] = *user;
+    else
+        out["userNameFails"] = true;
+    out["language"] = hexNumber(system.systemDefaultLanguage(), 4);
+    const auto memory = system.memoryStatus();
+    out["memory"] = {{"totalPhysical", memory.totalPhysical},
+                     {"availablePhysical", memory.availablePhysical},
+                     {"totalPageFile", memory.totalPageFile}};
+    if (const auto version = system.version()) {
+        out["version"] = {{"platformId", hexNumber(version->platformId, 2)},
+                          {"major", version->major},
+                          {"minor", version->minor},
+                          {"build", version->build},
+                          {"servicePack", version->servicePack},
+                          {"systemName", version->systemName}};
+    } else {
+        out["version"] = {{"queryFails", true}};
+    }
+    const auto leaf0 = system.cpuid(0);
+    const auto leaf1 = system.cpuid(1);
+    std::string vendor(12, '\0');
+    std::memcpy(vendor.data(), &leaf0.ebx, 4);
+    std::memcpy(vendor.data() + 4, &leaf0.edx, 4);
+    std::memcpy(vendor.data() + 8, &leaf0.ecx, 4);
+    out["cpuid"] = {{"vendor", vendor},
+                    {"maxLeaf", leaf0.eax},
+                    {"signature", hexNumber(leaf1.eax, 8)},
+                    {"ebx", hexNumber(leaf1.ebx, 8)},
+                    {"features", hexNumber(leaf1.edx, 8)}};
+    return out;
+}
+
+bool writeFile(const std::filesystem::path& path, std::string_view text, std::ostream& errors) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file) file.close();
+    if (!file) {
+        errors << path.string() << ": cannot write the file: " << std::strerror(errno) << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int captureMachine(winio::Backend& ports, platform::SystemServices& system,
+                   const std::filesystem::path& out, std::ostream& errors) {
+    std::filesystem::path regPath = out;
+    regPath.replace_extension(".reg");
+    if (regPath == out) regPath += ".reg";
+
+    Json machine = Json::object();
+    const auto host = system.computerName();
+    machine["name"] = "Captured on " + host.value_or("an unnamed host");
+    machine["system"] = captureSystem(system);
+    machine["registry"] = Json::array({regPath.filename().string()});
+    if (auto bios = captureBios(ports)) machine["bios"] = std::move(*bios);
+    machine["pci"] = {{"functions", capturePci(ports)}};
+    if (auto ide = captureIde(ports)) machine["ide"] = std::move(*ide);
+
+    // Names that are not UTF-8 are kept readable rather than refused.
+    const std::string json = machine.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    if (!writeFile(regPath, platform::registry::exportRegText(system.registry()), errors) ||
+        !writeFile(out, json, errors)) {
+        return 2;
+    }
+    return 0;
+}
+
+int captureMachine(const std::filesystem::path& out, std::ostream& errors) {
+    std::string error;
+    const auto backend = winio::openBackendFromEnvironment(error);
+    if (!backend) {
+        errors << error << "\n";
+        return 2;
+    }
+    return captureMachine(*backend, platform::services(), out, errors);
+}
+
+}  // namespace zelkora::capture

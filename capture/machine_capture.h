@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+
+namespace zelkora::platform {
+class SystemServices;
+}
+namespace zelkora::winio {
+class Backend;
+}
+
+namespace zelkora::capture {
+
+// Describes the live host as a machine file (JSON) at `out`, with the
+// registry the live layer built beside it (`out` with the extension .reg), so
+// that ZELKORA_MACHINE=out replays the host. Everything is read the way the
+// library reads it: PCI configuration space, the BIOS area and the drives'
+// identify words through the driver's ports and physical memory, the rest
+// from the platform services. Nothing is written to the hardware except the
+// drives' identify commands. Returns 0, or 2 when a file cannot be written
+// (the reason goes to `errors`).
+int captureMachine(const std::filesystem::path& out, std::ostream& errors);
+
+// The same from the sources given (tests, other hosts).
+int captureMachine(winio::Backend& ports, platform::SystemServices& system,
+                   const std::filesystem::path& out, std::ostream& errors);
+
+}  // namespace zelkora::capture

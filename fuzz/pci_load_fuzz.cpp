@@ -1,0 +1,124 @@
+// Arbitrary bytes as a PCI configuration file to load: only values of one
+// or two hexadecimal digits (with an optional "h") are ever written, each
+// as one read-modify-write of its dword, functions in order and offsets
+// ascending.
+#include <unistd.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/persist/pci_config_file.h"
+#include "common/pci_config.h"
+#include "common/profile_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelkora::persist::PciFunction;
+using zelkora::persist::RegisterWrite;
+
+std::string& workDirectory() {
+    static std::string directory;
+    return directory;
+}
+
+const std::string& configPath() {
+    static const std::string path = [] {
+        std::error_code error;
+        const fs::path base =
+            fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        std::string pattern = (base / "pci-load-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        workDirectory() = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(workDirectory(), ignored);
+        });
+        return pattern + "/pci.ini";
+    }();
+    return path;
+}
+
+// Configuration space that answers every dword with its own address.
+class EchoPorts : public zelkora::common::PortIo {
+  public:
+    uint32_t in(uint16_t port, uint8_t) override {
+        accesses.push_back(port);
+        return address;
+    }
+    void out(uint16_t port, uint32_t value, uint8_t) override {
+        accesses.push_back(port);
+        if (port == zelkora::common::kPciAddressPort) address = value;
+        if (port == zelkora::common::kPciDataPort) written.push_back(value);
+    }
+    uint32_t address = 0;
+    std::vector<uint16_t> accesses;
+    std::vector<uint32_t> written;
+};
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::string content(reinterpret_cast<const char*>(data), size);
+    const std::optional<uint8_t> direct = zelkora::persist::parseRegisterValue(content);
+    if (direct) {
+        std::string_view digits = content;
+        if (digits.ends_with('h') || digits.ends_with('H')) digits.remove_suffix(1);
+        if (digits.empty() || digits.size() > 2 || !isHex(digits.front()) || !isHex(digits.back()))
+            std::abort();
+    }
+
+    const std::string& path = configPath();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    const std::array<PciFunction, 4> functions{{{0, 0, 0, "Host Bridge"},
+                                                {0, 0x1F, 1, "IDE Controller"},
+                                                {1, 0, 0, "Same"},
+                                                {1, 0, 1, "same"}}};
+    const std::vector<RegisterWrite> writes = zelkora::persist::planPciLoad(path, functions);
+
+    zelkora::common::ProfileFile profile(true);
+    profile.setFile(path);
+    std::size_t next = 0;
+    for (const PciFunction& function : functions) {
+        for (unsigned offset = 0; offset < 256; ++offset) {
+            char key[40];
+            std::snprintf(key, sizeof key, "Bus%2.2X Dev%2.2X Fun%2.2X Register %2.2Xh",
+                          function.bus, function.device, function.function, offset);
+            const auto value = zelkora::persist::parseRegisterValue(
+                profile.getString(key, "", function.description));
+            if (!value) continue;
+            if (next >= writes.size()) std::abort();
+            const RegisterWrite& write = writes[next++];
+            if (write.bus != function.bus || write.device != function.device ||
+                write.function != function.function || write.offset != offset ||
+                write.value != *value)
+                std::abort();
+        }
+    }
+    if (next != writes.size()) std::abort();
+
+    EchoPorts ports;
+    zelkora::persist::applyPciLoad(writes, ports);
+    if (ports.accesses.size() != 3 * writes.size() || ports.written.size() != writes.size())
+        std::abort();
+    for (std::size_t index = 0; index < writes.size(); ++index) {
+        const RegisterWrite& write = writes[index];
+        const uint32_t address = zelkora::common::pciConfigAddress(
+            write.bus, write.device, write.function, write.offset / 4);
+        const unsigned shift = 8 * (write.offset % 4);
+        if (ports.written[index] !=
+            ((address & ~(0xFFu << shift)) | uint32_t{write.value} << shift))
+            std::abort();
+    }
+    return 0;
+}

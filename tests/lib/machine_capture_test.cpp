@@ -1,0 +1,224 @@
+// A machine captured from a fake live host and replayed as a simulated one
+// gives the library's records exactly as the live run gave them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "capture/machine_capture.h"
+#include "common/fixed_text.h"
+#include "lib/hw/driver.h"
+#include "platform/live/live_services.h"
+#include "platform/machine/machine_file.h"
+#include "platform/services.h"
+#include "platform/sim/simulated_services.h"
+#include "tests/support/backend_driver.h"
+#include "tests/support/fake_pci_root.h"
+#include "tests/support/scratch_path.h"
+#include "tests/support/simulated_machine.h"
+#include "winio/live/live_host.h"
+#include "winio/sim/board_builder.h"
+#include "winio/sim/smbios_image.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora {
+namespace {
+
+namespace fs = std::filesystem;
+using common::fieldText;
+
+// Every exported record but the clock, as text.
+std::string records() {
+    std::ostringstream out;
+    GeneralInfo general{};
+    GetGeneralInfo(&general);
+    out << "general " << fieldText(general.ComputerName) << '|' << fieldText(general.CurrentUser)
+        << '|' << fieldText(general.LocalLanguage) << '\n';
+    uint8_t language = 0;
+    out << "language " << GetLocalLanguageCode(&language) << ' ' << int{language} << '\n';
+    OSVersionInfo os{};
+    out << "os " << GetOSVersionInfo(&os) << ' ' << fieldText(os.OSNameString) << '|'
+        << fieldText(os.OtherInfo) << '|' << os.MajorVersion << '.' << os.MinorVersion << '.'
+        << os.BuildNumber << '\n';
+    MemoryInfo memory{};
+    GetMemoryInfo(&memory);
+    out << "memory " << memory.TotalPhysicalMem << ' ' << memory.AvailPhysicalMem << ' '
+        << memory.TotalPageFiles << '\n';
+    ProcessorInfo cpu{};
+    out << "cpu " << GetProcessorInfo(&cpu) << ' ' << int{cpu.CPUFamily} << ' ' << int{cpu.CPUModel}
+        << ' ' << int{cpu.CPUStepping} << ' ' << cpu.CPUSpeed << ' ' << cpu.CPUExtendedClock << ' '
+        << cpu.CPURatio << ' ' << cpu.CPUFeature << ' ' << fieldText(cpu.CPUVendorID) << '|'
+        << fieldText(cpu.CPUSocketType) << '|' << fieldText(cpu.CPUVersionStr) << '\n';
+    MotherBoardInfo board{};
+    out << "board " << GetMotherBoardInfo(&board) << ' ' << board.BIOSRomSize << ' '
+        << fieldText(board.Manufacture) << '|' << fieldText(board.ModelName) << '|'
+        << fieldText(board.RevisionVer) << '|' << fieldText(board.ReleaseDate) << '|'
+        << fieldText(board.BIOSVendor) << '|' << fieldText(board.BIOSRevision) << '|'
+        << fieldText(board.ChipsetDriverProvider) << '|' << fieldText(board.ChipsetDriverVersion)
+        << '|' << fieldText(board.ChipsetDriverDate) << '\n';
+    for (DevicePos pos = GetFirstIDEDevicePos(); pos;) {
+        IDEDeviceInfo drive{};
+        GetNextIDEDevice(&drive, &pos);
+        out << "ide " << int{drive.Position} << ' ' << int{drive.DeviceType} << ' '
+            << drive.GenCfgInfo << ' ' << drive.MajorVersion << ' ' << drive.PIOCapability << ' '
+            << drive.DMACapability << ' ' << drive.TotalSectors << ' '
+            << fieldText(drive.SerialNumber) << '|' << fieldText(drive.FirmwareRev) << '|'
+            << fieldText(drive.ModelNumber) << '\n';
+    }
+    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
+        PCIDeviceInfo pci{};
+        GetNextPCIDevice(&pci, &pos);
+        char line[128];
+        std::snprintf(
+            line, sizeof line, "pci %02x:%02x.%x %02X %04X:%04X %08X %02X%02X%02X r%02X i%02X ",
+            pci.Bus, pci.Device, pci.Function, pci.Layout, pci.VendorID, pci.DeviceID,
+            pci.Subsystem, pci.BaseClass, pci.SubClass, pci.ProgIf, pci.Revision, pci.IRQ);
+        out << line << fieldText(pci.ClassText) << '|' << fieldText(pci.Description) << '|';
+        for (const uint8_t byte : pci.Config)
+            out << int{byte} << ',';
+        out << '\n';
+    }
+    for (DevicePos pos = GetFirstSuperIOPos(); pos;) {
+        SuperIODeviceInfo chip{};
+        GetNextSuperIO(&chip, &pos);
+        out << "superio " << fieldText(chip.ChipType) << ' ' << chip.PnPID << ' '
+            << fieldText(chip.Description) << '\n';
+    }
+    return out.str();
+}
+
+std::string smbiosTable() {
+    // Type 0: vendor, version, segment F000h, date, 1 MiB ROM; type 4: socket,
+    // maker, version, 133 MHz clock, 2400 MHz speed; end of table.
+    std::vector<uint8_t> table = {0,    0x12, 0, 0, 1, 2, 0x00, 0xF0, 3,
+                                  0x0F, 0x80, 0, 0, 0, 0, 0,    0,    0};
+    for (std::string_view text : {"Award Software", "F12", "01/05/2003"})
+        table.insert(table.end(), text.begin(), text.end() + 1);
+    table.push_back(0);
+    std::vector<uint8_t> processor(0x1A, 0);
+    processor[0] = 4;
+    processor[1] = 0x1A;
+    processor[2] = 1;
+    processor[4] = 1;
+    processor[0x07] = 2;
+    processor[0x10] = 3;
+    processor[0x12] = 133;
+    processor[0x16] = 0x60;
+    processor[0x17] = 0x09;
+    table.insert(table.end(), processor.begin(), processor.end());
+    for (std::string_view text : {"Socket 775", "Intel", "Pentium 4"})
+        table.insert(table.end(), text.begin(), text.end() + 1);
+    table.push_back(0);
+    table.insert(table.end(), {127, 4, 2, 0, 0, 0});
+    return std::string(table.begin(), table.end());
+}
+
+TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
+    testing::FakePciRoot root(testing::scratchPath("zelkora-capture-root"));
+    root.addFunction("00:00.0", testing::pciSpace(0x8086, 0x1237, 0x060000, 2, 0x12371043),
+                     "intel_agp");
+    root.addFunction("00:01.0", testing::pciSpace(0x8086, 0x244E, 0x060400, 0, 0, 0x01));
+    root.addFunction("00:1f.3", testing::pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0x813910EC),
+                     "8139too");
+    // As an unprivileged user reads it: 64 bytes.
+    root.addFunction("01:00.0", testing::pciSpace(0x1002, 0x5159, 0x030000, 0, 0).substr(0, 64));
+    root.writeFile("usr/share/misc/pci.ids",
+                   "8086  Intel Corporation\n\t1237  440FX - 82441FX PMC [Natoma]\n"
+                   "10ec  Realtek Semiconductor Co., Ltd.\n\t8139  RTL-8139 Fast Ethernet\n");
+    const std::string table = smbiosTable();
+    const auto measure = winio::sim::measureSmbiosTable(
+        std::span(reinterpret_cast<const uint8_t*>(table.data()), table.size()));
+    const auto entry =
+        winio::sim::makeSmbiosEntryPoint({2, 4, measure.structureCount, measure.largestStructure,
+                                          static_cast<uint16_t>(table.size()), 0xF1000});
+    root.writeFile("sys/firmware/dmi/tables/smbios_entry_point",
+                   std::string(entry.begin(), entry.end()));
+    root.writeFile("sys/firmware/dmi/tables/DMI", table);
+    root.writeFile("sys/class/dmi/id/board_name", "P4B533\n");
+    root.writeFile("sys/class/dmi/id/bios_version", "1011\n");
+    root.writeFile("sys/class/dmi/id/bios_date", "03/05/2003\n");
+    root.writeFile("proc/meminfo", "MemTotal: 2048000 kB\nMemAvailable: 1024000 kB\n");
+    root.writeFile("etc/os-release", "PRETTY_NAME=\"Debian GNU/Linux 13 (trixie)\"\n");
+    const testing::SysrootScope sysroot(root.path());
+
+    UninitializeSysInfoLib();
+    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
+    platform::setServices(platform::makeLiveServices());
+    ASSERT_EQ(InitializeSysInfoLib(), 1);
+    const std::string live = records();
+    UninitializeSysInfoLib();
+    // The live run saw the fake host, so the comparison below means something.
+    EXPECT_NE(live.find("Intel 440FX - 82441FX PMC [Natoma]"), std::string::npos) << live;
+    EXPECT_NE(live.find("Award Software|F12"), std::string::npos) << live;
+    EXPECT_NE(live.find("Pentium 4"), std::string::npos) << live;
+    EXPECT_NE(live.find("pci 01:00.0"), std::string::npos) << live;
+    EXPECT_NE(live.find("Linux intel_agp"), std::string::npos) << live;
+
+    const fs::path folder = testing::scratchPath("zelkora-capture-out");
+    fs::create_directories(folder);
+    std::ostringstream errors;
+    ASSERT_EQ(capture::captureMachine(folder / "host.json", errors), 0) << errors.str();
+    ASSERT_TRUE(fs::exists(folder / "host.reg"));
+
+    hw::setDriver(testing::makeBackendDriver(winio::sim::loadBoard(folder / "host.json")));
+    platform::setServices(platform::makeSimulatedServices(
+        *platform::machine::MachineFile::load(folder / "host.json")));
+    ASSERT_EQ(InitializeSysInfoLib(), 1);
+    EXPECT_EQ(records(), live);
+    UninitializeSysInfoLib();
+
+    EXPECT_EQ(capture::captureMachine(folder / "missing" / "host.json", errors), 2);
+    EXPECT_NE(errors.str().find("missing"), std::string::npos) << errors.str();
+
+    hw::setDriver(nullptr);
+    platform::setServices(nullptr);
+    fs::remove_all(folder);
+}
+
+// The lines of `text` that start with one of `kinds`.
+std::string linesOf(const std::string& text, std::initializer_list<std::string_view> kinds) {
+    std::istringstream in(text);
+    std::string kept;
+    for (std::string line; std::getline(in, line);) {
+        for (const auto kind : kinds) {
+            if (line.starts_with(kind)) kept += line + '\n';
+        }
+    }
+    return kept;
+}
+
+// Drives are asked through the task files, as the library asks them, and
+// kept with their type and all 256 identify words.
+TEST(MachineCapture, DrivesAreCapturedThroughTheTaskFiles) {
+    const fs::path folder = testing::scratchPath("zelkora-capture-drives");
+    fs::create_directories(folder);
+    std::string demo;
+    {
+        auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+        ASSERT_TRUE(machine->open());
+        demo = linesOf(records(), {"ide ", "pci "});
+        std::ostringstream errors;
+        ASSERT_EQ(capture::captureMachine(machine->board(), platform::services(),
+                                          folder / "demo.json", errors),
+                  0)
+            << errors.str();
+    }
+    EXPECT_NE(demo.find("ide 1 170 3162 126 3 8255 156301488             3JV4ZQ1X|3.06|ST380011A"),
+              std::string::npos)
+        << demo;
+    EXPECT_NE(demo.find("ide 4 85 34240 30 3 1031 0 K2935CI0827|0L23|HL-DT-ST DVD-ROM GDR8163B"),
+              std::string::npos)
+        << demo;
+    {
+        auto replay = testing::SimulatedMachine::fromFile(folder / "demo.json");
+        ASSERT_TRUE(replay->open());
+        EXPECT_EQ(linesOf(records(), {"ide ", "pci "}), demo);
+    }
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace zelkora

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "tests/support/simulated_machine.h"
+
+namespace zelkora::testing {
+
+// The demo board with its clock frozen, so that a report reads the same in
+// every run; `change` edits the description further.
+template <typename Change>
+std::string demoMachine(Change change) {
+    std::ifstream file(kMachinesDir / "demo.json");
+    nlohmann::json machine = nlohmann::json::parse(file);
+    machine["system"]["clock"] = "2003-03-05 09:07:02";
+    change(machine);
+    return machine.dump();
+}
+
+inline std::string demoMachine() {
+    return demoMachine([](nlohmann::json&) {});
+}
+
+inline std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace zelkora::testing

@@ -1,0 +1,302 @@
+// The library on a live host made of fake system roots: the drives, firmware
+// and processor facts that every user may read, and nothing written anywhere.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "lib/hw/driver.h"
+#include "lib/probes/bios_identification.h"
+#include "platform/live/live_services.h"
+#include "platform/services.h"
+#include "tests/support/backend_driver.h"
+#include "tests/support/fake_root.h"
+#include "winio/live/live_bios.h"
+#include "winio/live/live_drives.h"
+#include "winio/live/live_host.h"
+#include "winio/sim/ide_drive.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::winio::live {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeRoot;
+
+// The ata_device "id" attribute: eight words a line.
+std::string kernelIdentifyText(const IdentifyWords& words) {
+    std::string text;
+    for (size_t i = 0; i < words.size(); ++i) {
+        char word[8];
+        std::snprintf(word, sizeof word, "%04x%c", words[i], (i + 1) % 8 ? ' ' : '\n');
+        text += word;
+    }
+    return text;
+}
+
+std::string identifyText(sim::IdeDrive::Kind kind, std::string_view model, uint32_t sectors = 0) {
+    sim::IdeDrive drive(kind);
+    drive.putText(10, 10, "SN-" + std::string(model.substr(0, 4)));
+    drive.putText(23, 4, "FW1");
+    drive.putText(27, 20, model);
+    drive.words()[53] = 0x0006;
+    drive.words()[64] = 0x0003;
+    drive.words()[88] = 0x407F;
+    drive.words()[60] = static_cast<uint16_t>(sectors);
+    drive.words()[61] = static_cast<uint16_t>(sectors >> 16);
+    return kernelIdentifyText(drive.words());
+}
+
+std::string configSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t header) {
+    std::string bytes(256, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + 3);  // a pattern that any write would disturb
+    const auto put16 = [&](size_t at, uint16_t value) {
+        bytes[at] = static_cast<char>(value);
+        bytes[at + 1] = static_cast<char>(value >> 8);
+    };
+    put16(0, vendor);
+    put16(2, device);
+    bytes[9] = static_cast<char>(classCode);
+    bytes[10] = static_cast<char>(classCode >> 8);
+    bytes[11] = static_cast<char>(classCode >> 16);
+    bytes[14] = static_cast<char>(header);
+    return bytes;
+}
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class LiveFakeRoot : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        UninitializeSysInfoLib();
+        hw::setDriver(nullptr);
+        platform::setServices(nullptr);
+    }
+    // The library over the live host and services as they read the root now.
+    void openLibrary() {
+        UninitializeSysInfoLib();
+        hw::setDriver(zelkora::testing::makeBackendDriver(std::make_shared<LiveHost>()));
+        platform::setServices(platform::makeLiveServices());
+        ASSERT_EQ(InitializeSysInfoLib(), 1);
+    }
+    static std::vector<IDEDeviceInfo> drives() {
+        std::vector<IDEDeviceInfo> records;
+        for (DevicePos pos = GetFirstIDEDevicePos(); pos;) {
+            IDEDeviceInfo record{};
+            GetNextIDEDevice(&record, &pos);
+            records.push_back(record);
+        }
+        return records;
+    }
+    FakeRoot root_{"zelkora-live-root"};
+};
+
+TEST_F(LiveFakeRoot, LaptopWithoutTablesShowsItsDrivesBoardAndProcessorAndWritesNothing) {
+    using Kind = sim::IdeDrive::Kind;
+    const std::string ata = "sys/class/ata_device/";
+    root_.write(ata + "dev1.0/class", "ata\n");
+    root_.write(ata + "dev1.0/id", identifyText(Kind::Ata, "Samsung SSD 870 EVO 1TB", 0x0FFF'FFFF));
+    root_.write(ata + "dev1.1/class", "none\n");
+    root_.write(ata + "dev1.1/id", kernelIdentifyText({}));
+    root_.write(ata + "dev10.0/class", "atapi\n");
+    root_.write(ata + "dev10.0/id", identifyText(Kind::Atapi, "HL-DT-ST DVDRAM GUD0N"));
+    root_.write(ata + "dev2.0/class", "ata\n");
+    root_.write(ata + "dev2.0/id", identifyText(Kind::Ata, "WDC WD10SPZX-22Z10T1", 123456789));
+    root_.write(ata + "dev3.0/class", "ata\n");
+    root_.write(ata + "dev3.0/id", "0040 0000\n");  // cut short: left out
+    const std::string dmi = "sys/class/dmi/id/";
+    root_.write(dmi + "bios_vendor", "LENOVO\n");
+    root_.write(dmi + "bios_version", "N2HET62W (1.45 )\n");
+    root_.write(dmi + "bios_date", "03/14/2019\n");
+    root_.write(dmi + "board_name", "Z390 AORUS PRO\n");
+    root_.write(dmi + "board_version", "x.x\n");
+    root_.write(
+        "proc/cpuinfo",
+        "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Core(TM) "
+        "i7-9700K CPU @ 3.60GHz\ncpu MHz\t\t: 4800.117\n\nprocessor\t: 1\ncpu MHz\t\t: 800\n");
+    // The host bridge, and another vendor's root port at 00:07.0.
+    const std::string pci = "sys/bus/pci/devices/";
+    root_.write(pci + "0000:00:00.0/config", configSpace(0x8086, 0x3E30, 0x060000, 0x00));
+    const auto rootPort =
+        root_.write(pci + "0000:00:07.0/config", configSpace(0x8086, 0x9A23, 0x060400, 0x01));
+    const std::string rootPortBytes = fileBytes(rootPort);
+    openLibrary();
+
+    const auto records = drives();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].DeviceType, 0xAA);
+    EXPECT_STREQ(records[0].ModelNumber, "Samsung SSD 870 EVO 1TB");
+    EXPECT_STREQ(records[0].SerialNumber, "SN-Sams");
+    EXPECT_STREQ(records[0].FirmwareRev, "FW1");
+    EXPECT_EQ(records[0].TotalSectors, 0x0FFF'FFFFu);
+    EXPECT_EQ(records[0].PIOCapability, 0x0003);
+    EXPECT_EQ(records[1].DeviceType, 0xAA) << "dev2.0 before dev10.0: by number";
+    EXPECT_EQ(records[1].TotalSectors, 123456789u);
+    EXPECT_EQ(records[2].DeviceType, 0x55);
+    EXPECT_STREQ(records[2].ModelNumber, "HL-DT-ST DVDRAM GUD0N");
+    EXPECT_EQ(records[2].TotalSectors, 0u);
+    EXPECT_EQ(records[3].DeviceType, 0x00);
+
+    MotherBoardInfo board{};
+    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
+    EXPECT_STREQ(board.ModelName, "Z390 AORUS PRO");
+    EXPECT_STREQ(board.RevisionVer, kNoRevision.data()) << "\"x.x\" cannot stand as a revision";
+    EXPECT_STREQ(board.ReleaseDate, "03/14/2019");
+    EXPECT_STREQ(board.BIOSVendor, "LENOVO");
+    EXPECT_STREQ(board.BIOSRevision, "N2HET62W ") << "cut to its field, not shifted into another";
+    EXPECT_EQ(board.BIOSRomSize, 0) << "the size is not known";
+
+    ProcessorInfo cpu{};
+    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
+    EXPECT_STREQ(cpu.CPUVersionStr, "Intel(R) Core(TM) i7-970");
+    EXPECT_EQ(cpu.CPUSpeed, 3600) << "the rated clock of the model name";
+    EXPECT_EQ(cpu.CPUExtendedClock, 0);
+    EXPECT_STREQ(cpu.CPUSocketType, "Unknown");
+
+    EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "a floating bus has no chip";
+    EXPECT_EQ(fileBytes(rootPort), rootPortBytes);
+}
+
+TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
+    root_.write("sys/class/nvme/nvme0/model", "Samsung SSD 980 PRO 1TB                 \n");
+    root_.write("sys/class/nvme/nvme0/serial", "S5GXNF0R123456      \n");
+    root_.write("sys/class/nvme/nvme0/firmware_rev", "5B2QGXA7\n");
+    root_.write("sys/class/nvme/nvme0/nvme0n1/size", "1953525168\n");
+    root_.write("sys/class/nvme/nvme10/model", "Second disk\n");
+    root_.write("sys/class/nvme/nvme2/model", "Third disk\n");
+    openLibrary();
+
+    const auto records = drives();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].DeviceType, 0xAA);
+    EXPECT_STREQ(records[0].ModelNumber, "Samsung SSD 980 PRO 1TB");
+    EXPECT_STREQ(records[0].SerialNumber, "S5GXNF0R123456");
+    EXPECT_STREQ(records[0].FirmwareRev, "5B2QGXA7");
+    EXPECT_EQ(records[0].TotalSectors, 0x0FFF'FFFFu) << "saturates as a large ATA disk reports it";
+    EXPECT_EQ(records[0].PIOCapability, 0x55AA);
+    EXPECT_STREQ(records[1].ModelNumber, "Third disk") << "nvme2 before nvme10";
+    EXPECT_EQ(records[1].TotalSectors, 0u) << "no namespace, no size";
+    EXPECT_STREQ(records[2].ModelNumber, "Second disk");
+    EXPECT_EQ(records[3].DeviceType, 0x00);
+
+    MotherBoardInfo board{};
+    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
+    EXPECT_STREQ(board.ModelName, "Unknown") << "no DMI identity, no text";
+    EXPECT_STREQ(board.BIOSVendor, "Unknown");
+}
+
+TEST_F(LiveFakeRoot, Smbios31RomSizeByteFFhUsesTheExtendedSize) {
+    struct Case {
+        uint8_t minor;
+        uint16_t extended;
+        uint16_t kilobytes;
+    };
+    for (const auto& [minor, extended, kilobytes] :
+         {Case{3, 0x0020, 32768}, Case{2, 0x4040, 0xFFFF}, Case{0, 0x0020, 16384}}) {
+        SCOPED_TRACE(minor);
+        std::string entry(0x18, '\0');
+        entry.replace(0, 5, "_SM3_");
+        entry[6] = 0x18;
+        entry[7] = 3;
+        entry[8] = static_cast<char>(minor);
+        std::string table = {0, 0x1A, 0, 0, 1, 2, 0, '\xF0', 0, '\xFF'};
+        table.resize(0x18, '\0');
+        table += {static_cast<char>(extended), static_cast<char>(extended >> 8)};
+        table += std::string(
+            "AMI\0"
+            "F12\0\0",
+            9);
+        table += std::string("\x7F\x04\x01\x00\x00\x00", 6);
+        root_.write("sys/firmware/dmi/tables/smbios_entry_point", entry);
+        root_.write("sys/firmware/dmi/tables/DMI", table);
+        openLibrary();
+        MotherBoardInfo board{};
+        ASSERT_EQ(GetMotherBoardInfo(&board), 1);
+        EXPECT_STREQ(board.BIOSRevision, "F12");
+        EXPECT_EQ(board.BIOSRomSize, kilobytes);
+    }
+}
+
+TEST(LiveIdentification, SplitsBackIntoBoardRevisionAndDate) {
+    struct Case {
+        DmiIdentity identity;
+        const char *model, *revision, *date;
+    };
+    const std::string longBoard(90, 'B');
+    const Case cases[] = {
+        {{"", "2.17.1246", "07/02/2021", "", "PRIME B650M-A WIFI II", "Rev 1.xx"},
+         "PRIME B650M-A WIFI II",
+         "--.--",
+         "07/02/2021"},
+        {{"", "F12", "11/05/2019", "", "Z390 AORUS PRO", "R1.05"},
+         "Z390 AORUS PRO",
+         "R1.05",
+         "11/05/2019"},
+        {{"", "N2HET62W (1.45 )", "03/14/2019", "", "20QD0007GE", "SDK0J40697 WIN"},
+         "20QD0007GE",
+         "--.--",
+         "03/14/2019"},
+        {{"", "", "01/01/2020", "", "Board 12.3 X", "V1.0"}, "Board_12.3 X", "V1.0", "01/01/2020"},
+        {{"", "", "", "", "X570 GAMING", "1.0"}, "X570 GAMING", "--.--", "Unknown"},
+        {{"", "", "01/01/2020", "", "", ""}, "Unknown", "--.--", "01/01/2020"},
+        {{"", "", "Jan 1 2020", "", "B", "..1"}, "B", "--.--", "Unknown"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.identity.boardName);
+        const std::string text = buildIdentificationText(c.identity);
+        ASSERT_LE(text.size(), probes::kBiosIdentificationLength);
+        const auto split = probes::splitBiosIdentification(
+            {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+        EXPECT_EQ(split.model, c.model);
+        EXPECT_EQ(split.revision, c.revision);
+        EXPECT_EQ(split.date, c.date);
+    }
+    // A board name too long for the 80 bytes is cut; the date survives.
+    const std::string text =
+        buildIdentificationText({"", "", "12/31/2022", "", longBoard, "R2.00"});
+    ASSERT_EQ(text.size(), probes::kBiosIdentificationLength);
+    const auto split = probes::splitBiosIdentification(
+        {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    EXPECT_EQ(split.revision, "R2.00");
+    EXPECT_EQ(split.date, "12/31/2022");
+    EXPECT_TRUE(buildIdentificationText({}).empty());
+}
+
+TEST(LiveParsers, IdentifyWordsAndCpuinfo) {
+    IdentifyWords words{};
+    words[0] = 0x0040;
+    words[255] = 0xA5FF;
+    EXPECT_EQ(parseIdentifyWords(kernelIdentifyText(words)), words);
+    const std::string good = kernelIdentifyText(words);
+    EXPECT_FALSE(parseIdentifyWords(good.substr(0, good.size() - 5))) << "255 words";
+    EXPECT_FALSE(parseIdentifyWords(good + "0000\n")) << "257 words";
+    EXPECT_FALSE(parseIdentifyWords("10040" + good.substr(4))) << "a five-digit word";
+    EXPECT_FALSE(parseIdentifyWords("00g0" + good.substr(4)));
+    EXPECT_FALSE(parseIdentifyWords(""));
+
+    const auto rated =
+        parseCpuinfo("vendor_id : AuthenticAMD\nmodel name : AMD Ryzen 7 @ 800MHz\n");
+    ASSERT_TRUE(rated);
+    EXPECT_EQ(rated->vendor, "AuthenticAMD");
+    EXPECT_EQ(rated->mhz, 800);
+    const auto listed =
+        parseCpuinfo("model name\t: AMD Ryzen 7 7700X 8-Core Processor\ncpu MHz\t: 4499.6\n");
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->mhz, 4500);
+    EXPECT_EQ(parseCpuinfo("cpu MHz : 1e9\n")->mhz, 0xFFFF);
+    EXPECT_EQ(parseCpuinfo("cpu MHz : nan\n")->mhz, 0);
+    EXPECT_FALSE(parseCpuinfo("processor : 0\nBogoMIPS : 48.00\n")) << "names no processor";
+}
+
+}  // namespace
+}  // namespace zelkora::winio::live
