@@ -89,8 +89,8 @@ class SimulatedServices : public SystemServices {
 
         version_ = VersionInfo{2, 5, 1, 2600, "Service Pack 1", ""};
         if (auto field = read("version")) {
-            field->expectKeys(
-                {"platformId", "major", "minor", "build", "servicePack", "queryFails"});
+            field->expectKeys({"platformId", "major", "minor", "build", "servicePack", "systemName",
+                               "queryFails"});
             version_->platformId =
                 static_cast<uint32_t>(field->numberOr("platformId", 2, 0xFFFF'FFFF));
             version_->major = static_cast<uint32_t>(field->numberOr("major", 5, 0xFFFF'FFFF));
