@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/editors/library_ports.h"
 #include "app/editors/register_dialog.h"
+#include "app/persist/library_ports.h"
 #include "zelkora/sysinfo.h"
 
 namespace Ui {
@@ -36,7 +36,7 @@ class PCIRegisterDialog : public RegisterDialog {
     void enumerate();
 
     std::unique_ptr<Ui::PciRegisterDialog> ui_;
-    LibraryPorts ports_;
+    persist::LibraryPorts ports_;
     std::vector<PCIDeviceInfo> records_;
 };
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/editors/library_ports.h"
 #include "app/editors/register_dialog.h"
 #include "app/editors/superio_listing.h"
+#include "app/persist/library_ports.h"
 
 namespace Ui {
 class SuperIoRegisterDialog;
@@ -39,7 +39,7 @@ class SuperIORegisterDialog : public RegisterDialog {
     void enumerate(std::string_view descriptionFile);
 
     std::unique_ptr<Ui::SuperIoRegisterDialog> ui_;
-    LibraryPorts ports_;
+    persist::LibraryPorts ports_;
     SuperIoListing listing_;
     bool chipReachable_ = false;
 };

@@ -11,7 +11,13 @@ uint32_t LibraryPorts::in(uint16_t port, uint8_t size) {
 }
 
 void LibraryPorts::out(uint16_t port, uint32_t value, uint8_t size) {
-    SetPortVal(port, value, size);
+    if (SetPortVal(port, value, size) == 0) refusedWrite_ = true;
+}
+
+bool LibraryPorts::takeRefusedWrite() {
+    const bool refused = refusedWrite_;
+    refusedWrite_ = false;
+    return refused;
 }
 
 }  // namespace zelkora::persist
