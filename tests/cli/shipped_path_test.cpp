@@ -164,6 +164,7 @@ TEST_F(ShippedPath, MalformedMachinesAreRefusedByFileAndField) {
         const auto machine = write("m.json", test.json);
         const Outcome cli = run(kBin / "zelkora-cli", "list", machine, scratch_);
         EXPECT_EQ(cli.status, 1) << test.json;
+        EXPECT_EQ(cli.out, "") << test.json;
         size_t naming = 0;
         for (const auto& line : cli.errLines) {
             if (line.find(test.file) != std::string::npos) {

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,23 +35,6 @@ std::vector<SuperIODeviceInfo> walk() {
     }
     return records;
 }
-
-// A folder of its own for a test's description and registry files.
-class Scratch {
-  public:
-    Scratch() : dir_(fs::temp_directory_path() / ("zelkora-superio-" + std::to_string(getpid()))) {
-        fs::create_directories(dir_);
-    }
-    ~Scratch() { fs::remove_all(dir_); }
-    fs::path write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return dir_ / name;
-    }
-    const fs::path& dir() const { return dir_; }
-
-  private:
-    fs::path dir_;
-};
 
 std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
                                          std::string& manufacturer) {
@@ -141,7 +121,7 @@ TEST(SuperIo, ChipAnsweringAt3F0AndAt2EIsFoundThrough3F0ButConfiguredAt2E) {
 }
 
 TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     scratch.write("registry.reg",
                   "Windows Registry Editor Version 5.00\n\n"
                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum\\VIAUDIO\\*PNPB02F\\5&1]\n"
@@ -150,7 +130,7 @@ TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
       "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
       "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE1": "0x01", "0xE3": "0xFC", "0xE6": "0xDE",
                                                 "0xE7": "0xFE", "0xE8": "0xBE"}}})",
-                                      scratch.dir());
+                                      scratch.path());
     ASSERT_TRUE(machine.open());
     const auto records = walk();
     ASSERT_EQ(records.size(), 4u) << "floppy, COM1, COM2 (apart by instance), then the game port";
@@ -199,7 +179,7 @@ constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major
                        "9": {"0x60": "0x02", "0x61": "0x00"}}}})";
 
 TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     const auto file =
         scratch.write("chips.txt",
                       "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\n"
@@ -230,12 +210,12 @@ TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
 }
 
 TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine(kSmscBoard);
     ASSERT_TRUE(machine.open());
     std::string manufacturer = "SMSC";
     for (const auto& file :
-         {scratch.dir() / "absent.txt", scratch.write("empty.txt", ""),
+         {scratch.path() / "absent.txt", scratch.write("empty.txt", ""),
           scratch.write("bad.txt", std::string("\xFF\x00[ID=59h\n=\n[ID=59h]\nUART A Logical "
                                                "Device Number=-3\nManufacture",
                                                58))}) {
@@ -269,9 +249,9 @@ class FloatingPorts : public common::PortIo {
 };
 
 TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
-    FloatingPorts ports(scratch.dir());
+    FloatingPorts ports(scratch.path());
     for (const auto& record : enumerateIdeDevices(ports))
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;
@@ -281,7 +261,7 @@ TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
 // A chip answering on a Linux host: its logical devices are named from the
 // firmware's PnP devices that the live registry lists.
 TEST(SuperIo, LiveRegistryNamesLogicalDevicesFromTheFirmwaresPnpDevices) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     const auto file = scratch.write(
         "chips.txt",
         "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\nFDC Logical Device Number=0\n"
