@@ -134,14 +134,11 @@ TEST_F(ChipsetDriver, TheLiveHostSearchesTheWholeMachineKeyAndNamesKernelDriverV
     EXPECT_EQ(readChipsetDriver(hostBridge(0x257A)).version, "Unknown");
 }
 
-TEST(ChipsetDriverDemo, MotherBoardRecordOfTheDemoBoard) {
+TEST(ChipsetDriverDemo, DemoBoardsChipsetDriverTexts) {
     auto demo = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
     ASSERT_TRUE(demo->open());
     MotherBoardInfo info{};
     ASSERT_EQ(GetMotherBoardInfo(&info), 1);
-    EXPECT_STREQ(info.ModelName, "MB 865PE Pro");
-    EXPECT_STREQ(info.BIOSVendor, "Phoenix Technologies, LTD");
-    EXPECT_EQ(info.BIOSRomSize, 512);
     EXPECT_STREQ(info.ChipsetDriverProvider, "Intel");
     EXPECT_STREQ(info.ChipsetDriverVersion, "5.1.1002");
     EXPECT_STREQ(info.ChipsetDriverDate, "07/15/2003");

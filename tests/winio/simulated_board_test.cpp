@@ -12,17 +12,7 @@
 namespace zelkora::winio::sim {
 namespace {
 
-using platform::machine::MachineError;
-using platform::machine::MachineFile;
-
-std::string buildError(const std::string& json) {
-    try {
-        buildBoard(*MachineFile::parse(json, "bad.json", "."));
-    } catch (const MachineError& error) {
-        return error.what();
-    }
-    return "no error";
-}
+using testing::machineError;
 
 TEST(SimulatedBoard, ReadsOutsideEveryRegionFail) {
     testing::SimulatedMachine machine(R"({"bios": {
@@ -57,25 +47,25 @@ TEST(SimulatedBoard, NoBiosSectionMeansNoMemory) {
 }
 
 TEST(MachineFile, ErrorsNameTheFileTheFieldAndTheProblem) {
-    EXPECT_EQ(buildError(R"({"pci": {"functions": [{"vendor": 1}]}})"),
+    EXPECT_EQ(machineError(R"({"pci": {"functions": [{"vendor": 1}]}})"),
               "bad.json: pci.functions[0].address: is missing");
-    EXPECT_EQ(buildError(R"({"pci": {"functions": [{"address": "00:20.0"}]}})"),
+    EXPECT_EQ(machineError(R"({"pci": {"functions": [{"address": "00:20.0"}]}})"),
               "bad.json: pci.functions[0].address: must be bus:device.function in hexadecimal, "
               "such as \"00:1f.3\" (got \"00:20.0\")");
     EXPECT_EQ(
-        buildError(R"({"pci": {"functions": [{"address": "00:00.0", "vendor": "0x12345"}]}})"),
+        machineError(R"({"pci": {"functions": [{"address": "00:00.0", "vendor": "0x12345"}]}})"),
         "bad.json: pci.functions[0].vendor: is too large (74565, at most 65535)");
-    EXPECT_EQ(buildError(R"({"bios": {"identification": ")" + std::string(81, 'x') + R"("}})"),
+    EXPECT_EQ(machineError(R"({"bios": {"identification": ")" + std::string(81, 'x') + R"("}})"),
               "bad.json: bios.identification: is longer than the 80 bytes the BIOS holds");
-    EXPECT_EQ(buildError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 16},
+    EXPECT_EQ(machineError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 16},
                                                   {"base": "0xF0008", "size": 16}]}})"),
               "bad.json: bios.regions[1]: overlaps another memory region");
-    EXPECT_EQ(buildError(R"({"pci": [1, 2]})"), "bad.json: pci: must be an object");
-    EXPECT_EQ(buildError(R"({"pci": {"funcs": []}})"),
+    EXPECT_EQ(machineError(R"({"pci": [1, 2]})"), "bad.json: pci: must be an object");
+    EXPECT_EQ(machineError(R"({"pci": {"funcs": []}})"),
               "bad.json: pci.funcs: is not a known field; known here: \"functions\" "
               "\"lspciDump\" \"lspciDumps\"");
-    EXPECT_NE(buildError("{\"pci\": "), "no error");
-    EXPECT_EQ(buildError("[]"), "bad.json: the top level must be a JSON object");
+    EXPECT_NE(machineError("{\"pci\": "), "no error");
+    EXPECT_EQ(machineError("[]"), "bad.json: the top level must be a JSON object");
 }
 
 TEST(MachineFile, LoadingFailuresMakeTheDriverRefuseToOpen) {
