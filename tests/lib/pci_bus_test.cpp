@@ -8,6 +8,7 @@
 
 #include "common/fixed_text.h"
 #include "lib/hw/driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::devices {
@@ -15,19 +16,8 @@ namespace {
 
 using common::fieldText;
 
-std::vector<PCIDeviceInfo> listPci() {
-    std::vector<PCIDeviceInfo> records;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        GetNextPCIDevice(&records.emplace_back(), &pos);
-    }
-    return records;
-}
-
-std::string where(const PCIDeviceInfo& r) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-    return text;
-}
+const auto listPci = testing::pciRecords;
+const auto where = testing::pciAddress;
 
 constexpr char kBus[] = R"({"pci": {"functions": [
   {"address": "04:1f.7", "vendor": "0x1000", "class": "0x010000"},

@@ -11,6 +11,7 @@
 #include "common/fixed_text.h"
 #include "lib/devices/pci_bus.h"
 #include "lib/hw/driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
@@ -141,11 +142,7 @@ TEST(PciDescription, ScanRecordsFromBothSearchesAndTheExportedList) {
     expectSameRecords(records, scan(indexed));
 
     // The exported list uses the indexed search.
-    std::vector<PCIDeviceInfo> exported;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        GetNextPCIDevice(&exported.emplace_back(), &pos);
-    }
-    expectSameRecords(records, exported);
+    expectSameRecords(records, testing::pciRecords());
 }
 
 // Random hives where identifiers recur at several depths, in other letter

@@ -12,6 +12,7 @@
 #include "common/fixed_text.h"
 #include "lib/devices/pci_bus.h"
 #include "tests/support/backend_driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "zelkora/sysinfo.h"
 
@@ -46,11 +47,8 @@ TEST(PciLiveHost, ListingAgreesWithSysfsOnBusesZeroToFour) {
         }
     }
     std::map<std::string, Identity> listed;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        PCIDeviceInfo r{};
-        GetNextPCIDevice(&r, &pos);
-        char address[16];
-        std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
+    for (const auto& r : testing::pciRecords()) {
+        const std::string address = testing::pciAddress(r);
         listed[address] = {r.VendorID, r.DeviceID,
                            unsigned{r.BaseClass} << 16 | unsigned{r.SubClass} << 8 | r.ProgIf,
                            r.Revision};
@@ -75,13 +73,8 @@ TEST(PciLiveHost, AWalkSeesFunctionsAddedAndRemovedSinceTheLastOne) {
     ASSERT_TRUE(testing::openLiveLibrary());
     auto walk = [] {
         std::map<std::string, std::string> listed;
-        for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-            PCIDeviceInfo r{};
-            GetNextPCIDevice(&r, &pos);
-            char address[16];
-            std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-            listed[address] = common::fieldText(r.Description);
-        }
+        for (const auto& r : testing::pciRecords())
+            listed[testing::pciAddress(r)] = common::fieldText(r.Description);
         return listed;
     };
     using Listing = std::map<std::string, std::string>;

@@ -12,6 +12,7 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
@@ -26,15 +27,7 @@ using winio::sim::PortAccess;
 using winio::sim::portRead;
 using winio::sim::portWrite;
 
-std::vector<SuperIODeviceInfo> walk() {
-    std::vector<SuperIODeviceInfo> records;
-    for (DevicePos pos = GetFirstSuperIOPos(); pos;) {
-        SuperIODeviceInfo info{};
-        GetNextSuperIO(&info, &pos);
-        records.push_back(info);
-    }
-    return records;
-}
+const auto walk = testing::superIoRecords;
 
 std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
                                          std::string& manufacturer) {

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/fake_root.h"
-#include "tests/support/scratch_path.h"
 
 #include <array>
-#include <fstream>
 #include <span>
 
 #include "platform/registry/hive.h"
@@ -106,21 +104,20 @@ TEST(RegFile, ReadsRegedit4AndConvertsUnicodeTextToUtf8) {
 }
 
 TEST(RegFile, DeletesKeysAndValuesAndMergesFilesInOrder) {
-    const auto directory = zelkora::testing::scratchPath("reg_file_merge");
-    std::filesystem::create_directories(directory);
-    std::ofstream(directory / "one.reg")
-        << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\Gone\\Deep]\n[HKEY_LOCAL_MACHINE\\A]\n"
-           "\"Keep\"=\"1\"\n\"Drop\"=\"1\"\n";
-    std::ofstream(directory / "two.reg")
-        << "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\a\\GONE]\n\"Ignored\"=\"x\"\n"
-           "[HKEY_LOCAL_MACHINE\\A]\n\"Keep\"=\"2\"\n\"drop\"=-\n";
-    auto hive = loadRegFiles({directory / "one.reg", directory / "two.reg"});
+    const zelkora::testing::ScratchDir scratch("zelkora-reg-merge");
+    auto hive = loadRegFiles(
+        {scratch.write("one.reg",
+                       "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\Gone\\Deep]\n[HKEY_LOCAL_MACHINE\\A]\n"
+                       "\"Keep\"=\"1\"\n\"Drop\"=\"1\"\n"),
+         scratch.write("two.reg",
+                       "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\a\\GONE]\n\"Ignored\"=\"x\"\n"
+                       "[HKEY_LOCAL_MACHINE\\A]\n\"Keep\"=\"2\"\n\"drop\"=-\n")});
     EXPECT_EQ(hive->find(kHKeyLocalMachine, "A\\Gone"), nullptr);
     EXPECT_EQ(valueOf(*hive, "A", "Keep", kRegSz), sz("2"));
     EXPECT_EQ(hive->find(kHKeyLocalMachine, "A")->findValue("Drop"), nullptr);
 
     try {
-        loadRegFiles({directory / "missing.reg"});
+        loadRegFiles({scratch.path() / "missing.reg"});
         FAIL() << "a missing file loads";
     } catch (const RegFileError& error) {
         EXPECT_NE(std::string(error.what()).find("missing.reg:1: cannot be read"),
@@ -176,11 +173,9 @@ TEST(Hive, EnumeratesSubKeysSortedWithoutRegardToCase) {
 
 // The Win32-shaped calls over the hive of this process.
 TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
-    const auto directory = zelkora::testing::scratchPath("registry_api");
-    std::filesystem::create_directories(directory);
-    std::ofstream(directory / "hive.reg")
-        << "REGEDIT4\n[HKLM\\A\\LongerName]\n[HKLM\\A\\B]\n\"V\"=\"text\"\n";
-    testing::SimulatedMachine machine(R"({"registry": ["hive.reg"]})", directory);
+    const zelkora::testing::ScratchDir scratch("zelkora-registry-api");
+    scratch.write("hive.reg", "REGEDIT4\n[HKLM\\A\\LongerName]\n[HKLM\\A\\B]\n\"V\"=\"text\"\n");
+    testing::SimulatedMachine machine(R"({"registry": ["hive.reg"]})", scratch.path());
     const KeyHandle hklm = KeyHandle::predefined(kHKeyLocalMachine);
 
     KeyHandle a;

@@ -11,6 +11,7 @@
 
 #include "lib/probes/bios_identification.h"
 #include "tests/support/backend_driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "winio/live/live_bios.h"
 #include "winio/live/live_drives.h"
@@ -71,15 +72,7 @@ class LiveFakeRoot : public ::testing::Test {
   protected:
     void TearDown() override { zelkora::testing::resetLibrary(); }
     static void openLibrary() { ASSERT_TRUE(zelkora::testing::openLiveLibrary()); }
-    static std::vector<IDEDeviceInfo> drives() {
-        std::vector<IDEDeviceInfo> records;
-        for (DevicePos pos = GetFirstIDEDevicePos(); pos;) {
-            IDEDeviceInfo record{};
-            GetNextIDEDevice(&record, &pos);
-            records.push_back(record);
-        }
-        return records;
-    }
+    static std::vector<IDEDeviceInfo> drives() { return zelkora::testing::ideRecords(); }
     FakeRoot root_{"zelkora-live-root"};
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "zelkora/sysinfo.h"
@@ -98,13 +99,9 @@ std::vector<ListedFunction> readLspciN(const std::filesystem::path& path) {
 
 std::vector<ListedFunction> listLibrary() {
     std::vector<ListedFunction> out;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        PCIDeviceInfo r{};
-        GetNextPCIDevice(&r, &pos);
-        char address[16];
-        std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-        out.push_back(
-            {address, unsigned{r.BaseClass} << 8 | r.SubClass, r.VendorID, r.DeviceID, r.Revision});
+    for (const auto& r : testing::pciRecords()) {
+        out.push_back({testing::pciAddress(r), unsigned{r.BaseClass} << 8 | r.SubClass, r.VendorID,
+                       r.DeviceID, r.Revision});
     }
     return out;
 }
