@@ -120,14 +120,10 @@ TEST_F(ShippedPath, MalformedMachinesAreRefusedByFileAndField) {
         const ProgramRun cli = run(kBin / "zelkora-cli", machine);
         EXPECT_EQ(cli.status, 1) << test.json;
         EXPECT_EQ(cli.out, "") << test.json;
-        size_t naming = 0;
-        for (const auto& line : cli.errLines()) {
-            if (line.find(test.file) != std::string::npos) {
-                ++naming;
-                EXPECT_NE(line.find(test.field), std::string::npos) << line;
-            }
-        }
-        EXPECT_EQ(naming, 1u) << test.json;
+        const auto lines = cli.errLines();
+        ASSERT_EQ(lines.size(), 1u) << cli.err;
+        EXPECT_NE(lines[0].find(test.file), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find(test.field), std::string::npos) << lines[0];
     }
     const ProgramRun client = run(kBin / "sysinfo_c_client", write("m.json", cases[0].json));
     EXPECT_EQ(client.status, 1) << "InitializeSysInfoLib returns 0";
