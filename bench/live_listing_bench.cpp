@@ -20,7 +20,7 @@
 #include "platform/live/live_services.h"
 #include "platform/services.h"
 #include "tests/support/backend_driver.h"
-#include "tests/support/fake_pci_root.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/scratch_path.h"
 #include "winio/live/live_host.h"
 #include "zelkora/sysinfo.h"
@@ -124,14 +124,13 @@ int compare(const std::string& sysfs, size_t expected) {
 int main(int argc, char** argv) {
     // "--host": this machine's own bus (only sysfs and pci.ids are read).
     if (argc > 1 && std::string_view(argv[1]) == "--host") return compare("/sys/bus/pci", 0);
-    testing::FakePciRoot root(testing::scratchPath("zelkora-live-listing-bench"));
+    const testing::FakeRoot root("zelkora-live-listing-bench");
     for (int i = 0; i < kFunctions; ++i) {
         char address[16];
         std::snprintf(address, sizeof address, "%02x:%02x.%x", i / 40, (i % 40) / 2, i % 2);
         const auto device = static_cast<uint16_t>(0x1000 + i);
-        root.addFunction(address, testing::pciSpace(0x8086, device, 0x020000, i % 3,
-                                                    0x10430000u + static_cast<unsigned>(i)));
+        root.addPciFunction(address, testing::pciSpace(0x8086, device, 0x020000, i % 3,
+                                                       0x10430000u + static_cast<unsigned>(i)));
     }
-    const testing::SysrootScope sysroot(root.path());
     return compare((root.path() / "sys/bus/pci").string(), kFunctions);
 }

@@ -2,13 +2,9 @@
 // or two hexadecimal digits (with an optional "h") are ever written, each
 // as one read-modify-write of its dword, functions in order and offsets
 // ascending.
-#include <unistd.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,32 +12,15 @@
 #include "app/persist/pci_config_file.h"
 #include "common/pci_config.h"
 #include "common/profile_file.h"
+#include "fuzz/scratch_file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using zelkora::persist::PciFunction;
 using zelkora::persist::RegisterWrite;
 
-std::string& workDirectory() {
-    static std::string directory;
-    return directory;
-}
-
 const std::string& configPath() {
-    static const std::string path = [] {
-        std::error_code error;
-        const fs::path base =
-            fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = (base / "pci-load-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        workDirectory() = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(workDirectory(), ignored);
-        });
-        return pattern + "/pci.ini";
-    }();
+    static const std::string path = zelkora::fuzzing::scratchFile("pci-load-fuzz", "pci.ini");
     return path;
 }
 

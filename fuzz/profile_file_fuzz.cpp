@@ -1,12 +1,8 @@
 // Arbitrary bytes as the content of a profile file: reads and writes must
 // never crash, and what a read returns must survive the save and a fresh
 // load of the file unchanged.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -15,32 +11,14 @@
 
 #include "common/profile_file.h"
 #include "common/profile_line.h"
+#include "fuzz/scratch_file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using zelkora::common::ProfileFile;
 
-std::string& workDirectory() {
-    static std::string directory;
-    return directory;
-}
-
 const std::string& profilePath() {
-    static const std::string path = [] {
-        // Memory-backed when possible: every run saves the file once.
-        std::error_code error;
-        const fs::path base =
-            fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = (base / "profile-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        workDirectory() = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(workDirectory(), ignored);
-        });
-        return pattern + "/fuzz.ini";
-    }();
+    static const std::string path = zelkora::fuzzing::scratchFile("profile-fuzz", "fuzz.ini");
     return path;
 }
 

@@ -3,17 +3,13 @@
 // libwinio.so, on machine files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
+#include "tests/support/run_program.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::testing {
@@ -23,64 +19,24 @@ namespace fs = std::filesystem;
 
 const fs::path kBin = ZELKORA_OUTPUT_DIR;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::vector<std::string> errLines;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            result += "'\\''";
-        else
-            result += c;
-    }
-    return result + "'";
-}
-
-Outcome run(const fs::path& program, const std::string& arguments, const fs::path& machine,
-            const fs::path& scratch) {
-    const fs::path errors = scratch / "stderr.txt";
-    const std::string command = "ZELKORA_MACHINE=" + quoted(machine.string()) + " " +
-                                quoted(program.string()) + " " + arguments + " 2>" +
-                                quoted(errors.string());
-    Outcome result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer{};
-    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        result.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errors);
-    for (std::string line; std::getline(in, line);)
-        result.errLines.push_back(line);
-    return result;
-}
-
 class ShippedPath : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scratch_ = scratchPath("zelkora-shipped");
-        fs::create_directories(scratch_);
+    ProgramRun run(const fs::path& program, const fs::path& machine) const {
+        return runProgram(program, program.filename() == "zelkora-cli" ? "list" : "", machine,
+                          scratch_.path());
     }
-    void TearDown() override { fs::remove_all(scratch_); }
-
-    fs::path write(const std::string& name, const std::string& bytes) {
-        std::ofstream(scratch_ / name, std::ios::binary) << bytes;
-        return scratch_ / name;
+    fs::path write(const std::string& name, const std::string& bytes) const {
+        return scratch_.write(name, bytes);
     }
 
-    fs::path scratch_;
+    ScratchDir scratch_{"zelkora-shipped"};
 };
 
 TEST_F(ShippedPath, TheDemoMachineListsThroughTheRealLibraries) {
     const auto demo = kMachinesDir / "demo.json";
-    const Outcome cli = run(kBin / "zelkora-cli", "list", demo, scratch_);
+    const ProgramRun cli = run(kBin / "zelkora-cli", demo);
     EXPECT_EQ(cli.status, 0);
-    EXPECT_TRUE(cli.errLines.empty()) << cli.errLines.front();
+    EXPECT_TRUE(cli.err.empty()) << cli.err;
     for (const char* line : {
              "ComputerName=DEMO-PC\n",
              "Bus00Dev00Fun00=00,00,00,8086,2570,",
@@ -93,8 +49,7 @@ TEST_F(ShippedPath, TheDemoMachineListsThroughTheRealLibraries) {
     }
 
     // The worked example of the machine file format, with its own hive.
-    const Outcome example =
-        run(kBin / "zelkora-cli", "list", kMachinesDir / "example.json", scratch_);
+    const ProgramRun example = run(kBin / "zelkora-cli", kMachinesDir / "example.json");
     EXPECT_EQ(example.status, 0);
     for (const char* line : {
              "Bus00Dev09Fun00DeviceDesc=Realtek RTL8139 Family PCI Fast Ethernet NIC\n",
@@ -104,7 +59,7 @@ TEST_F(ShippedPath, TheDemoMachineListsThroughTheRealLibraries) {
         EXPECT_NE(example.out.find(line), std::string::npos) << line << "\n" << example.out;
     }
 
-    const Outcome client = run(kBin / "sysinfo_c_client", "", demo, scratch_);
+    const ProgramRun client = run(kBin / "sysinfo_c_client", demo);
     EXPECT_EQ(client.status, 0) << client.out;
     for (const char* line : {
              "ComputerName=DEMO-PC\n",
@@ -125,7 +80,7 @@ TEST_F(ShippedPath, MalformedMachinesAreRefusedByFileAndField) {
           "\"Count\"=dword:12345678x\n");
     write("garbage.txt", "this is no lspci output\n00 11 22\n");
     write("utf16.txt", std::string("0\0000\000:\0000\0000\000.\0000\000\n\000", 16));
-    ASSERT_EQ(mkfifo((scratch_ / "fifo.reg").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((scratch_.path() / "fifo.reg").c_str(), 0600), 0);
     fs::resize_file(write("huge.txt", ""), 1ull << 30);  // sparse: nothing is written
 
     struct Case {
@@ -162,19 +117,15 @@ TEST_F(ShippedPath, MalformedMachinesAreRefusedByFileAndField) {
     };
     for (const auto& test : cases) {
         const auto machine = write("m.json", test.json);
-        const Outcome cli = run(kBin / "zelkora-cli", "list", machine, scratch_);
+        const ProgramRun cli = run(kBin / "zelkora-cli", machine);
         EXPECT_EQ(cli.status, 1) << test.json;
-        size_t naming = 0;
-        for (const auto& line : cli.errLines) {
-            if (line.find(test.file) != std::string::npos) {
-                ++naming;
-                EXPECT_NE(line.find(test.field), std::string::npos) << line;
-            }
-        }
-        EXPECT_EQ(naming, 1u) << test.json;
+        EXPECT_EQ(cli.out, "") << test.json;
+        const auto lines = cli.errLines();
+        ASSERT_EQ(lines.size(), 1u) << cli.err;
+        EXPECT_NE(lines[0].find(test.file), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find(test.field), std::string::npos) << lines[0];
     }
-    const Outcome client =
-        run(kBin / "sysinfo_c_client", "", write("m.json", cases[0].json), scratch_);
+    const ProgramRun client = run(kBin / "sysinfo_c_client", write("m.json", cases[0].json));
     EXPECT_EQ(client.status, 1) << "InitializeSysInfoLib returns 0";
 }
 

@@ -1,5 +1,7 @@
 #include "common/profile_file.h"
 
+#include "tests/support/fake_root.h"
+
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -22,21 +23,8 @@ using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "profile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string file(const std::string& name) const { return (dir_ / name).string(); }
-
-    static std::string bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    static std::string bytes(const std::string& path) { return zelkora::testing::fileBytes(path); }
     static void put(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
     }
@@ -44,7 +32,8 @@ class ProfileFileTest : public ::testing::Test {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
 
-    fs::path dir_;
+    zelkora::testing::ScratchDir scratch_{"zelkora-profile"};
+    const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(ProfileFileTest, NewFileHoldsSectionsInWriteOrderAndKeysAtTheEndOfTheirSection) {
@@ -89,7 +78,8 @@ TEST_F(ProfileFileTest, ExistingFileKeepsItsLinesAndLineEndsAndReplacesKeysInPla
 
 TEST_F(ProfileFileTest, ReadsTrimUnquoteCutAndTakeTheFirstMatch) {
     put(file("r.ini"), "[S]\na =  \"quoted\"  \nempty=\nA=second\nlong=" + std::string(300, 'x') +
-                           "\nnul=a\0b\n[s]\nb=other\n"s);
+                           "\nnul=a\0b\nmixed=12abc\nletters=abc\nsigned=  -42\n"
+                           "big=99999999999\nsmall=-99999999999\n[s]\nb=other\n"s);
     ProfileFile profile(true);
     profile.setFile(file("r.ini"));
     EXPECT_EQ(profile.getString("A", "d", "s"), "quoted");
@@ -98,21 +88,14 @@ TEST_F(ProfileFileTest, ReadsTrimUnquoteCutAndTakeTheFirstMatch) {
     EXPECT_EQ(profile.getString("long"), std::string(255, 'x'));
     EXPECT_EQ(profile.getString("missing", std::string(300, 'y')), std::string(255, 'y'));
     EXPECT_EQ(profile.getString("nul"), "a\0b"s);
-    EXPECT_EQ(profile.getString("missing", "d", "Nowhere"), "d");
-}
-
-TEST_F(ProfileFileTest, IntegersReadTheLeadingDecimalNumber) {
-    put(file("n.ini"),
-        "[N]\nmixed=12abc\nletters=abc\nsigned=  -42\nbig=99999999999\n"
-        "small=-99999999999\n");
-    ProfileFile profile(true);
-    profile.setFile(file("n.ini"));
-    EXPECT_EQ(profile.getInteger("missing", 7, "N"), 7);
-    EXPECT_EQ(profile.getInteger("mixed", 7), 12);
+    // Integers read the leading decimal number, saturated.
+    EXPECT_EQ(profile.getInteger("mixed", 7, "S"), 12);
     EXPECT_EQ(profile.getInteger("letters", 7), 0);
     EXPECT_EQ(profile.getInteger("signed", 7), -42);
     EXPECT_EQ(profile.getInteger("big", 7), INT_MAX);
     EXPECT_EQ(profile.getInteger("small", 7), INT_MIN);
+    EXPECT_EQ(profile.getString("missing", "d", "Nowhere"), "d");
+    EXPECT_EQ(profile.getInteger("missing", 7), 7);
 }
 
 TEST_F(ProfileFileTest, NamedSectionStaysCurrent) {

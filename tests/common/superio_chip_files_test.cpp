@@ -1,23 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::common {
 namespace {
 
-std::string readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::fileBytes;
 
 // The shipped chip files: the same data for the library and the dialog, one
 // section per identifier, access methods the routines know, every one of the
@@ -25,8 +20,8 @@ std::string readAll(const std::filesystem::path& path) {
 // device 0), and no 8-bit section that would hide every ITE chip.
 TEST(SuperIoChipFiles, ShipCompleteSectionsForEveryChip) {
     const auto resources = testing::kSourceDir / "resources";
-    const std::string text = readAll(resources / "SuperIOInfo.txt");
-    EXPECT_EQ(text, readAll(resources / "SuperIOInfo.dat"));
+    const std::string text = fileBytes(resources / "SuperIOInfo.txt");
+    EXPECT_EQ(text, fileBytes(resources / "SuperIOInfo.dat"));
 
     const std::regex line(
         R"(^(\[ID=([0-9A-F]{2}|[0-9A-F]{4})h\]|;.*|Manufacture=(WINBOND|SMSC|ITE|SIS)|)"

@@ -7,6 +7,7 @@
 #include "lib/devices/ide_devices.h"
 #include "lib/devices/identify_text.h"
 #include "lib/hw/driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/ide_channel_model.h"
 #include "zelkora/sysinfo.h"
@@ -18,15 +19,7 @@ using winio::sim::PortAccess;
 using winio::sim::portRead;
 using winio::sim::portWrite;
 
-std::vector<IDEDeviceInfo> walk() {
-    std::vector<IDEDeviceInfo> records;
-    for (DevicePos pos = GetFirstIDEDevicePos(); pos;) {
-        IDEDeviceInfo info{};
-        GetNextIDEDevice(&info, &pos);
-        records.push_back(info);
-    }
-    return records;
-}
+const auto walk = testing::ideRecords;
 
 std::vector<PortAccess> onPorts(const std::vector<PortAccess>& trace, uint16_t from, uint16_t to) {
     std::vector<PortAccess> kept;

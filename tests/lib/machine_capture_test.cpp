@@ -11,15 +11,12 @@
 #include "capture/machine_capture.h"
 #include "common/fixed_text.h"
 #include "lib/hw/driver.h"
-#include "platform/live/live_services.h"
 #include "platform/machine/machine_file.h"
 #include "platform/services.h"
 #include "platform/sim/simulated_services.h"
 #include "tests/support/backend_driver.h"
-#include "tests/support/fake_pci_root.h"
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
-#include "winio/live/live_host.h"
 #include "winio/sim/board_builder.h"
 #include "winio/sim/smbios_image.h"
 #include "zelkora/sysinfo.h"
@@ -117,37 +114,32 @@ std::string smbiosTable() {
 }
 
 TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
-    testing::FakePciRoot root(testing::scratchPath("zelkora-capture-root"));
-    root.addFunction("00:00.0", testing::pciSpace(0x8086, 0x1237, 0x060000, 2, 0x12371043),
-                     "intel_agp");
-    root.addFunction("00:01.0", testing::pciSpace(0x8086, 0x244E, 0x060400, 0, 0, 0x01));
-    root.addFunction("00:1f.3", testing::pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0x813910EC),
-                     "8139too");
+    const testing::FakeRoot root("zelkora-capture-root");
+    root.addPciFunction("00:00.0", testing::pciSpace(0x8086, 0x1237, 0x060000, 2, 0x12371043),
+                        "intel_agp");
+    root.addPciFunction("00:01.0", testing::pciSpace(0x8086, 0x244E, 0x060400, 0, 0, 0x01));
+    root.addPciFunction("00:1f.3", testing::pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0x813910EC),
+                        "8139too");
     // As an unprivileged user reads it: 64 bytes.
-    root.addFunction("01:00.0", testing::pciSpace(0x1002, 0x5159, 0x030000, 0, 0).substr(0, 64));
-    root.writeFile("usr/share/misc/pci.ids",
-                   "8086  Intel Corporation\n\t1237  440FX - 82441FX PMC [Natoma]\n"
-                   "10ec  Realtek Semiconductor Co., Ltd.\n\t8139  RTL-8139 Fast Ethernet\n");
+    root.addPciFunction("01:00.0", testing::pciSpace(0x1002, 0x5159, 0x030000, 0, 0).substr(0, 64));
+    root.write("usr/share/misc/pci.ids",
+               "8086  Intel Corporation\n\t1237  440FX - 82441FX PMC [Natoma]\n"
+               "10ec  Realtek Semiconductor Co., Ltd.\n\t8139  RTL-8139 Fast Ethernet\n");
     const std::string table = smbiosTable();
     const auto measure = winio::sim::measureSmbiosTable(
         std::span(reinterpret_cast<const uint8_t*>(table.data()), table.size()));
     const auto entry =
         winio::sim::makeSmbiosEntryPoint({2, 4, measure.structureCount, measure.largestStructure,
                                           static_cast<uint16_t>(table.size()), 0xF1000});
-    root.writeFile("sys/firmware/dmi/tables/smbios_entry_point",
-                   std::string(entry.begin(), entry.end()));
-    root.writeFile("sys/firmware/dmi/tables/DMI", table);
-    root.writeFile("sys/class/dmi/id/board_name", "P4B533\n");
-    root.writeFile("sys/class/dmi/id/bios_version", "1011\n");
-    root.writeFile("sys/class/dmi/id/bios_date", "03/05/2003\n");
-    root.writeFile("proc/meminfo", "MemTotal: 2048000 kB\nMemAvailable: 1024000 kB\n");
-    root.writeFile("etc/os-release", "PRETTY_NAME=\"Debian GNU/Linux 13 (trixie)\"\n");
-    const testing::SysrootScope sysroot(root.path());
-
-    UninitializeSysInfoLib();
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
-    platform::setServices(platform::makeLiveServices());
-    ASSERT_EQ(InitializeSysInfoLib(), 1);
+    root.write("sys/firmware/dmi/tables/smbios_entry_point",
+               std::string(entry.begin(), entry.end()));
+    root.write("sys/firmware/dmi/tables/DMI", table);
+    root.write("sys/class/dmi/id/board_name", "P4B533\n");
+    root.write("sys/class/dmi/id/bios_version", "1011\n");
+    root.write("sys/class/dmi/id/bios_date", "03/05/2003\n");
+    root.write("proc/meminfo", "MemTotal: 2048000 kB\nMemAvailable: 1024000 kB\n");
+    root.write("etc/os-release", "PRETTY_NAME=\"Debian GNU/Linux 13 (trixie)\"\n");
+    ASSERT_TRUE(testing::openLiveLibrary());
     const std::string live = records();
     UninitializeSysInfoLib();
     // The live run saw the fake host, so the comparison below means something.
@@ -157,8 +149,8 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
     EXPECT_NE(live.find("pci 01:00.0"), std::string::npos) << live;
     EXPECT_NE(live.find("Linux intel_agp"), std::string::npos) << live;
 
-    const fs::path folder = testing::scratchPath("zelkora-capture-out");
-    fs::create_directories(folder);
+    const testing::ScratchDir out("zelkora-capture-out");
+    const fs::path& folder = out.path();
     std::ostringstream errors;
     ASSERT_EQ(capture::captureMachine(folder / "host.json", errors), 0) << errors.str();
     ASSERT_TRUE(fs::exists(folder / "host.reg"));
@@ -173,9 +165,7 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
     EXPECT_EQ(capture::captureMachine(folder / "missing" / "host.json", errors), 2);
     EXPECT_NE(errors.str().find("missing"), std::string::npos) << errors.str();
 
-    hw::setDriver(nullptr);
-    platform::setServices(nullptr);
-    fs::remove_all(folder);
+    testing::resetLibrary();
 }
 
 // The lines of `text` that start with one of `kinds`.
@@ -193,8 +183,8 @@ std::string linesOf(const std::string& text, std::initializer_list<std::string_v
 // Drives are asked through the task files, as the library asks them, and
 // kept with their type and all 256 identify words.
 TEST(MachineCapture, DrivesAreCapturedThroughTheTaskFiles) {
-    const fs::path folder = testing::scratchPath("zelkora-capture-drives");
-    fs::create_directories(folder);
+    const testing::ScratchDir out("zelkora-capture-drives");
+    const fs::path& folder = out.path();
     std::string demo;
     {
         auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
@@ -217,7 +207,6 @@ TEST(MachineCapture, DrivesAreCapturedThroughTheTaskFiles) {
         ASSERT_TRUE(replay->open());
         EXPECT_EQ(linesOf(records(), {"ide ", "pci "}), demo);
     }
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -53,15 +53,5 @@ TEST(OSVersionInfo, LongServicePackTextIsCutAndTerminated) {
     EXPECT_EQ(std::strlen(info.OtherInfo), 63u);
 }
 
-TEST(MemoryInfo, CopiesTheMemoryStatusInOrder) {
-    testing::SimulatedMachine machine(R"({"system": {"memory":
-        {"totalPhysical": 536870912, "availablePhysical": 1234, "totalPageFile": "0xFFFFFFFF"}}})");
-    MemoryInfo info{};
-    EXPECT_EQ(GetMemoryInfo(&info), 1);
-    EXPECT_EQ(info.TotalPhysicalMem, 536870912u);
-    EXPECT_EQ(info.AvailPhysicalMem, 1234u);
-    EXPECT_EQ(info.TotalPageFiles, 0xFFFF'FFFFu);
-}
-
 }  // namespace
 }  // namespace zelkora

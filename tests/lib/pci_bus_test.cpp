@@ -8,6 +8,7 @@
 
 #include "common/fixed_text.h"
 #include "lib/hw/driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::devices {
@@ -15,19 +16,8 @@ namespace {
 
 using common::fieldText;
 
-std::vector<PCIDeviceInfo> listPci() {
-    std::vector<PCIDeviceInfo> records;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        GetNextPCIDevice(&records.emplace_back(), &pos);
-    }
-    return records;
-}
-
-std::string where(const PCIDeviceInfo& r) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-    return text;
-}
+const auto listPci = testing::pciRecords;
+const auto where = testing::pciAddress;
 
 constexpr char kBus[] = R"({"pci": {"functions": [
   {"address": "04:1f.7", "vendor": "0x1000", "class": "0x010000"},
@@ -43,7 +33,8 @@ constexpr char kBus[] = R"({"pci": {"functions": [
   {"address": "05:00.0", "vendor": "0x8086", "device": "0x1234"}
 ]}})";
 
-TEST(PciBus, ScanOrderDuplicatesAndLifecycle) {
+// The summary fields themselves are the demo report's byte-exact test.
+TEST(PciBus, ScanOrderDuplicatesHeaderTypesAndLayouts) {
     testing::SimulatedMachine machine(kBus);
     ASSERT_TRUE(machine.open());
     const auto records = listPci();
@@ -56,30 +47,14 @@ TEST(PciBus, ScanOrderDuplicatesAndLifecycle) {
     EXPECT_EQ(addresses,
               (std::vector<std::string>{"00:00.0", "00:01.0", "00:02.0", "00:02.1", "00:09.0",
                                         "00:0a.3", "01:00.0", "02:03.0", "04:1f.7"}));
-    const auto again = listPci();
-    ASSERT_EQ(again.size(), records.size());
-    EXPECT_EQ(std::memcmp(again.data(), records.data(), records.size() * sizeof records[0]), 0);
-    UninitializeSysInfoLib();
-    EXPECT_EQ(GetFirstPCIDevicePos(), nullptr);
-}
-
-TEST(PciBus, HeaderTypesLayoutsAndSummaryFields) {
-    testing::SimulatedMachine machine(kBus);
-    ASSERT_TRUE(machine.open());
-    const auto records = listPci();
     ASSERT_EQ(records.size(), 9u);
     const auto& host = records[0];
     EXPECT_EQ(host.Layout, 0x00);
-    EXPECT_EQ(host.VendorID, 0x8086);
-    EXPECT_EQ(host.DeviceID, 0x2570);
     EXPECT_EQ(host.Subsystem, 0x80F21043u);
-    EXPECT_EQ(host.BaseClass << 16 | host.SubClass << 8 | host.ProgIf, 0x060000);
-    EXPECT_EQ(host.Revision, 0x02);
     EXPECT_EQ(host.IRQ, 0x00);
     EXPECT_EQ(host.Type0Registers[25].Offset, 0x3D);
     EXPECT_EQ(host.Type0Registers[25].WriteMask, 0x00) << "interrupt pin read-only";
     EXPECT_EQ(host.Type0Registers[75].Offset, 0xFC);
-    EXPECT_EQ(fieldText(host.ClassText), "Host/PCI bridge.");
 
     const auto& bridge = records[1];  // 01h
     EXPECT_EQ(bridge.Layout, 0xFF);
@@ -95,6 +70,12 @@ TEST(PciBus, HeaderTypesLayoutsAndSummaryFields) {
     EXPECT_EQ(records[6].Layout, 0xFF) << "81h";
     EXPECT_EQ(records[7].Layout, 0xFF) << "02h";
     EXPECT_EQ(records[7].Subsystem, 0u);
+
+    const auto again = listPci();
+    ASSERT_EQ(again.size(), records.size());
+    EXPECT_EQ(std::memcmp(again.data(), records.data(), records.size() * sizeof records[0]), 0);
+    UninitializeSysInfoLib();
+    EXPECT_EQ(GetFirstPCIDevicePos(), nullptr);
 }
 
 TEST(PciBus, PortTrafficIsAddressThenDataForEveryDword) {

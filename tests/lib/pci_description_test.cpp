@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -13,6 +11,8 @@
 #include "common/fixed_text.h"
 #include "lib/devices/pci_bus.h"
 #include "lib/hw/driver.h"
+#include "tests/support/device_lists.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::devices {
@@ -20,29 +20,21 @@ namespace {
 
 using common::fieldText;
 
-// A machine whose registry is the given .reg text, written to a file of the test's own.
+// A machine whose registry is the given .reg text.
 class RegistryMachine {
   public:
     RegistryMachine(const std::string& regText, const std::string& functions,
-                    const std::string& version = R"({"platformId": 2, "major": 5, "minor": 1})") {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        regFile_ = std::filesystem::temp_directory_path() /
-                   (std::string("zelkora-pci-") + test->name() + "-" +
-                    std::to_string(reinterpret_cast<uintptr_t>(this)) + ".reg");
-        std::ofstream(regFile_) << "Windows Registry Editor Version 5.00\n\n" << regText;
-        machine_ = std::make_unique<testing::SimulatedMachine>(
-            R"({"system": {"version": )" + version + R"(}, "registry": [")" + regFile_.string() +
-            R"("], "pci": {"functions": [)" + functions + "]}}");
-        EXPECT_TRUE(machine_->open());
-    }
-    ~RegistryMachine() {
-        machine_.reset();
-        std::filesystem::remove(regFile_);
+                    const std::string& version = R"({"platformId": 2, "major": 5, "minor": 1})")
+        : machine_((scratch_.write("r.reg", "Windows Registry Editor Version 5.00\n\n" + regText),
+                    R"({"system": {"version": )" + version +
+                        R"(}, "registry": ["r.reg"], "pci": {"functions": [)" + functions + "]}}"),
+                   scratch_.path()) {
+        EXPECT_TRUE(machine_.open());
     }
 
   private:
-    std::filesystem::path regFile_;
-    std::unique_ptr<testing::SimulatedMachine> machine_;
+    testing::ScratchDir scratch_{"zelkora-pci-description"};
+    testing::SimulatedMachine machine_;
 };
 
 std::string describe(uint16_t vendor, uint16_t device, uint32_t subsystem, uint8_t revision) {
@@ -150,11 +142,7 @@ TEST(PciDescription, ScanRecordsFromBothSearchesAndTheExportedList) {
     expectSameRecords(records, scan(indexed));
 
     // The exported list uses the indexed search.
-    std::vector<PCIDeviceInfo> exported;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        GetNextPCIDevice(&exported.emplace_back(), &pos);
-    }
-    expectSameRecords(records, exported);
+    expectSameRecords(records, testing::pciRecords());
 }
 
 // Random hives where identifiers recur at several depths, in other letter

@@ -11,12 +11,9 @@
 
 #include "common/fixed_text.h"
 #include "lib/devices/pci_bus.h"
-#include "platform/live/live_services.h"
-#include "platform/services.h"
 #include "tests/support/backend_driver.h"
-#include "tests/support/fake_pci_root.h"
-#include "tests/support/scratch_path.h"
-#include "winio/live/live_host.h"
+#include "tests/support/device_lists.h"
+#include "tests/support/fake_root.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::devices {
@@ -34,10 +31,7 @@ unsigned hexFile(const fs::path& path) {
 
 TEST(PciLiveHost, ListingAgreesWithSysfsOnBusesZeroToFour) {
     if (!fs::exists(kSysfsDevices)) GTEST_SKIP() << "no /sys/bus/pci on this machine";
-    UninitializeSysInfoLib();
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
-    platform::setServices(platform::makeLiveServices());
-    ASSERT_EQ(InitializeSysInfoLib(), 1);
+    ASSERT_TRUE(testing::openLiveLibrary());
 
     // vendor, device, class code (base, sub, interface), revision
     using Identity = std::array<unsigned, 4>;
@@ -53,11 +47,8 @@ TEST(PciLiveHost, ListingAgreesWithSysfsOnBusesZeroToFour) {
         }
     }
     std::map<std::string, Identity> listed;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        PCIDeviceInfo r{};
-        GetNextPCIDevice(&r, &pos);
-        char address[16];
-        std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
+    for (const auto& r : testing::pciRecords()) {
+        const std::string address = testing::pciAddress(r);
         listed[address] = {r.VendorID, r.DeviceID,
                            unsigned{r.BaseClass} << 16 | unsigned{r.SubClass} << 8 | r.ProgIf,
                            r.Revision};
@@ -68,45 +59,32 @@ TEST(PciLiveHost, ListingAgreesWithSysfsOnBusesZeroToFour) {
     }
     EXPECT_EQ(listed, expected);
 
-    UninitializeSysInfoLib();
-    hw::setDriver(nullptr);
-    platform::setServices(nullptr);
+    testing::resetLibrary();
 }
 
 // Every walk sees the bus as it is now, and the registry follows it.
 TEST(PciLiveHost, AWalkSeesFunctionsAddedAndRemovedSinceTheLastOne) {
-    testing::FakePciRoot root(testing::scratchPath("zelkora-hotplug-root"));
-    root.addFunction("00:00.0", testing::pciSpace(0x8086, 0x1237, 0x060000, 2, 0));
-    root.addFunction("00:02.0", testing::pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0));
-    root.writeFile("usr/share/misc/pci.ids",
-                   "8086  Intel Corporation\n\t1237  440FX\n\t7000  PIIX3 ISA\n"
-                   "10ec  Realtek\n\t8139  RTL-8139\n");
-    const testing::SysrootScope sysroot(root.path());
-    UninitializeSysInfoLib();
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
-    platform::setServices(platform::makeLiveServices());
-    ASSERT_EQ(InitializeSysInfoLib(), 1);
+    const testing::FakeRoot root("zelkora-hotplug-root");
+    root.addPciFunction("00:00.0", testing::pciSpace(0x8086, 0x1237, 0x060000, 2, 0));
+    root.addPciFunction("00:02.0", testing::pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0));
+    root.write("usr/share/misc/pci.ids",
+               "8086  Intel Corporation\n\t1237  440FX\n\t7000  PIIX3 ISA\n"
+               "10ec  Realtek\n\t8139  RTL-8139\n");
+    ASSERT_TRUE(testing::openLiveLibrary());
     auto walk = [] {
         std::map<std::string, std::string> listed;
-        for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-            PCIDeviceInfo r{};
-            GetNextPCIDevice(&r, &pos);
-            char address[16];
-            std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-            listed[address] = common::fieldText(r.Description);
-        }
+        for (const auto& r : testing::pciRecords())
+            listed[testing::pciAddress(r)] = common::fieldText(r.Description);
         return listed;
     };
     using Listing = std::map<std::string, std::string>;
     EXPECT_EQ(walk(), (Listing{{"00:00.0", "Intel 440FX"}, {"00:02.0", "Realtek RTL-8139"}}));
 
-    root.removeFunction("00:02.0");
-    root.addFunction("00:07.0", testing::pciSpace(0x8086, 0x7000, 0x060100, 0, 0));
+    root.removePciFunction("00:02.0");
+    root.addPciFunction("00:07.0", testing::pciSpace(0x8086, 0x7000, 0x060100, 0, 0));
     EXPECT_EQ(walk(), (Listing{{"00:00.0", "Intel 440FX"}, {"00:07.0", "Intel PIIX3 ISA"}}));
 
-    UninitializeSysInfoLib();
-    hw::setDriver(nullptr);
-    platform::setServices(nullptr);
+    testing::resetLibrary();
 }
 
 }  // namespace

@@ -20,19 +20,6 @@ void expectCpuidFields(const ProcessorInfo& info) {
     EXPECT_STREQ(info.CPUVendorID, "GenuineIntel");
 }
 
-TEST(ProcessorInfo, DemoBoardGivesIdentificationAndSmbiosFields) {
-    auto machine = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    ASSERT_TRUE(machine->open());
-    ProcessorInfo info{};
-    ASSERT_EQ(GetProcessorInfo(&info), 1);
-    expectCpuidFields(info);
-    EXPECT_EQ(info.CPUSpeed, 2400);
-    EXPECT_EQ(info.CPUExtendedClock, 133);
-    EXPECT_FLOAT_EQ(info.CPURatio, 18.0f);
-    EXPECT_STREQ(info.CPUSocketType, "Socket 478");
-    EXPECT_STREQ(info.CPUVersionStr, "Intel(R) Pentium(R) 4 CP");  // cut to 24 characters
-}
-
 TEST(ProcessorInfo, SocketAndVersionAreTheStringsTheirBytesName) {
     // Byte 04h names a string past the last one, byte 10h string 4.
     SimulatedMachine machine(R"({"smbios": {"structures": [{"type": 4,

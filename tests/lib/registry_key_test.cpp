@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
-
-#include <fstream>
-
 #include "platform/registry/registry_api.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::probes {
 namespace {
-
-namespace reg = platform::registry;
 
 // Children in enumeration order: alpha before Beta (case does not count);
 // Target lies two levels down under alpha and directly under Beta.
@@ -36,15 +31,9 @@ constexpr char kHive[] = R"(Windows Registry Editor Version 5.00
 
 class RegistryKeyTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto directory = zelkora::testing::scratchPath("registry_key_test");
-        std::filesystem::create_directories(directory);
-        std::ofstream(directory / "hive.reg") << kHive;
-        machine_ =
-            std::make_unique<testing::SimulatedMachine>(R"({"registry": ["hive.reg"]})", directory);
-    }
-
-    std::unique_ptr<testing::SimulatedMachine> machine_;
+    testing::ScratchDir scratch_{"zelkora-registry-key"};
+    testing::SimulatedMachine machine_{
+        (scratch_.write("hive.reg", kHive), R"({"registry": ["hive.reg"]})"), scratch_.path()};
 };
 
 TEST_F(RegistryKeyTest, FindSubKeyTakesTheFirstMatchInEnumerationOrder) {
@@ -76,16 +65,6 @@ TEST_F(RegistryKeyTest, FindKeyWithValueLeadsToTheHoldingKey) {
     key.Reopen(kHKeyLocalMachine, "Root");
     EXPECT_TRUE(key.FindKeyWithValue("Top", own));
     EXPECT_EQ(own, "") << "the open key itself holds the value";
-}
-
-TEST_F(RegistryKeyTest, LeafWithoutTheSubKeyEndsAtOnce) {
-    RegistryKey key(kHKeyLocalMachine, "Root\\alpha\\Inner\\Leaf", kRegistryRead);
-    ASSERT_TRUE(key.isOpen());
-    EXPECT_FALSE(key.HasAnySubKey());
-    std::string path = "unchanged";
-    EXPECT_FALSE(key.FindSubKey("Target", path));
-    EXPECT_FALSE(key.FindKeyWithValue("Missing", path));
-    EXPECT_EQ(path, "unchanged");
 }
 
 TEST_F(RegistryKeyTest, AscendStopsAtTheHomePath) {
@@ -124,9 +103,6 @@ TEST_F(RegistryKeyTest, QueryStringReadsOnlyPlainStrings) {
 TEST_F(RegistryKeyTest, MissingKeyIsCreatedOnlyWithWriteAccess) {
     RegistryKey reader(kHKeyLocalMachine, "Root\\New", kRegistryRead);
     EXPECT_FALSE(reader.isOpen());
-    EXPECT_EQ(reader.root(), 0u);
-    EXPECT_EQ(reader.homePath(), "");
-    EXPECT_EQ(reader.currentPath(), "");
     RegistryKey root(kHKeyLocalMachine, "Root", kRegistryRead);
     int index = 1;
     EXPECT_EQ(root.EnumSubKey(index), "alpha");
@@ -140,18 +116,26 @@ TEST_F(RegistryKeyTest, MissingKeyIsCreatedOnlyWithWriteAccess) {
     EXPECT_TRUE(reader.isOpen());
 }
 
-TEST_F(RegistryKeyTest, EmptyObjectFindsNothing) {
+// A leaf, a key that is not there and an unknown root: every search ends at
+// once and leaves the caller's path alone.
+TEST_F(RegistryKeyTest, LeafsAndEmptyObjectsFindNothing) {
+    RegistryKey leaf(kHKeyLocalMachine, "Root\\alpha\\Inner\\Leaf", kRegistryRead);
+    ASSERT_TRUE(leaf.isOpen());
+    EXPECT_FALSE(leaf.HasAnySubKey());
+    std::string path = "unchanged";
+    EXPECT_FALSE(leaf.FindSubKey("Target", path));
+    EXPECT_FALSE(leaf.FindKeyWithValue("Missing", path));
+    EXPECT_EQ(path, "unchanged");
+
     RegistryKey key(kHKeyLocalMachine, "Nowhere", kRegistryRead);
-    std::string path;
     EXPECT_FALSE(key.HasAnySubKey());
     EXPECT_FALSE(key.HasSubKey("Root"));
     EXPECT_FALSE(key.FindSubKey("Target", path));
     EXPECT_FALSE(key.FindKeyWithValue("DeviceDesc", path));
+    EXPECT_EQ(path, "unchanged");
     key.Reopen(kHKeyLocalMachine, "Root");
     EXPECT_FALSE(key.FindKeyWithValue("DeviceDesc", path)) << "reopened without any access";
-
-    RegistryKey unknownRoot(0x8000'0042, "", kRegistryRead);
-    EXPECT_FALSE(unknownRoot.isOpen());
+    EXPECT_FALSE(RegistryKey(0x8000'0042, "", kRegistryRead).isOpen()) << "unknown root";
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +12,7 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
@@ -29,38 +27,15 @@ using winio::sim::PortAccess;
 using winio::sim::portRead;
 using winio::sim::portWrite;
 
-std::vector<SuperIODeviceInfo> walk() {
-    std::vector<SuperIODeviceInfo> records;
-    for (DevicePos pos = GetFirstSuperIOPos(); pos;) {
-        SuperIODeviceInfo info{};
-        GetNextSuperIO(&info, &pos);
-        records.push_back(info);
-    }
-    return records;
-}
-
-// A folder of its own for a test's description and registry files.
-class Scratch {
-  public:
-    Scratch() : dir_(fs::temp_directory_path() / ("zelkora-superio-" + std::to_string(getpid()))) {
-        fs::create_directories(dir_);
-    }
-    ~Scratch() { fs::remove_all(dir_); }
-    fs::path write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
-        return dir_ / name;
-    }
-    const fs::path& dir() const { return dir_; }
-
-  private:
-    fs::path dir_;
-};
+const auto walk = testing::superIoRecords;
 
 std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
                                          std::string& manufacturer) {
     return enumerateSuperIoDevices(hw::driverPorts(), manufacturer, descriptionFile.string());
 }
 
+// The demo report shows the listed devices' names, identifiers and ranges;
+// here is what it does not show.
 TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
     ASSERT_TRUE(machine->open());
@@ -68,27 +43,16 @@ TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     ASSERT_EQ(records.size(), 7u);
     for (const auto& record : records) {
         EXPECT_EQ(record.ConfigPort, 0x2E);
-        EXPECT_EQ(record.ChipID, 0x52);
-        EXPECT_EQ(record.ChipRevision, 0x17);
         EXPECT_STREQ(record.Manufacturer, "WINBOND");
-        EXPECT_STREQ(record.ChipType, "Winbond W83627HF/F/HG/G");
         EXPECT_EQ(record.PnPID, record.PnPIDCopy);
     }
-    const auto& fdc = records[0];
-    EXPECT_EQ(fdc.PnPID, 0x0700);
-    EXPECT_EQ(fdc.IOStart, 0x3F0);
-    EXPECT_EQ(fdc.Registers[0x74], 0x02);
-    EXPECT_EQ(fdc.Registers[0x20], 0x52) << "global registers read through the device";
-    EXPECT_STREQ(fdc.DeviceClass, "Floppy controller device");
-    EXPECT_STREQ(fdc.Description, "Standard floppy disk controller") << "DeviceDesc retry";
-
+    EXPECT_EQ(records[0].Registers[0x74], 0x02);
+    EXPECT_EQ(records[0].Registers[0x20], 0x52) << "global registers read through the device";
+    EXPECT_STREQ(records[0].Description, "Standard floppy disk controller") << "DeviceDesc retry";
     EXPECT_EQ(records[1].Instance, 1);
     EXPECT_EQ(records[1].LogicalDevice, 2) << "UART A key";
-    EXPECT_STREQ(records[1].Description, "Communications Port (COM1)");
     EXPECT_EQ(records[2].Instance, 2);
     EXPECT_EQ(records[2].LogicalDevice, 3) << "UART B key";
-    EXPECT_EQ(records[2].IOStart, 0x2F8);
-    EXPECT_STREQ(records[2].Description, "Communications Port (COM2)");
 
     // Infrared and the plain parallel port have no registry entry: both get
     // identifier 0, and only the first is listed.
@@ -96,22 +60,9 @@ TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     EXPECT_EQ(records[3].LogicalDevice, 6);
     EXPECT_STREQ(records[3].DeviceClass, "Device does not fit any of the defined superio id");
     EXPECT_STREQ(records[3].Description, "");
-
-    const auto& ecp = records[4];
-    EXPECT_EQ(ecp.PnPID, 0x0401);
-    EXPECT_EQ(ecp.IOStart, 0x378);
-    EXPECT_EQ(ecp.IOStart2, 0x778);
-    EXPECT_EQ(ecp.IOEnd2, 0x77A);
-    EXPECT_STREQ(ecp.Description, "ECP Printer Port (LPT1)");
-
     // MIDI shares logical device 7 with the game port: its base is 62h/63h.
     EXPECT_EQ(records[5].PnPID, 0xB006);
     EXPECT_EQ(records[5].IOStart, 0x330);
-    EXPECT_EQ(records[5].IOEnd, 0x331);
-    EXPECT_STREQ(records[5].DeviceClass, "Midi port device");
-    EXPECT_EQ(records[6].PnPID, 0xB02F);
-    EXPECT_EQ(records[6].IOStart, 0x201);
-    EXPECT_STREQ(records[6].Description, "Standard Game Port");
 }
 
 TEST(SuperIo, ChipAnsweringAt3F0AndAt2EIsFoundThrough3F0ButConfiguredAt2E) {
@@ -141,7 +92,7 @@ TEST(SuperIo, ChipAnsweringAt3F0AndAt2EIsFoundThrough3F0ButConfiguredAt2E) {
 }
 
 TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     scratch.write("registry.reg",
                   "Windows Registry Editor Version 5.00\n\n"
                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum\\VIAUDIO\\*PNPB02F\\5&1]\n"
@@ -150,7 +101,7 @@ TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
       "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
       "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE1": "0x01", "0xE3": "0xFC", "0xE6": "0xDE",
                                                 "0xE7": "0xFE", "0xE8": "0xBE"}}})",
-                                      scratch.dir());
+                                      scratch.path());
     ASSERT_TRUE(machine.open());
     const auto records = walk();
     ASSERT_EQ(records.size(), 4u) << "floppy, COM1, COM2 (apart by instance), then the game port";
@@ -199,7 +150,7 @@ constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major
                        "9": {"0x60": "0x02", "0x61": "0x00"}}}})";
 
 TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     const auto file =
         scratch.write("chips.txt",
                       "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\n"
@@ -230,12 +181,12 @@ TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
 }
 
 TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine(kSmscBoard);
     ASSERT_TRUE(machine.open());
     std::string manufacturer = "SMSC";
     for (const auto& file :
-         {scratch.dir() / "absent.txt", scratch.write("empty.txt", ""),
+         {scratch.path() / "absent.txt", scratch.write("empty.txt", ""),
           scratch.write("bad.txt", std::string("\xFF\x00[ID=59h\n=\n[ID=59h]\nUART A Logical "
                                                "Device Number=-3\nManufacture",
                                                58))}) {
@@ -269,9 +220,9 @@ class FloatingPorts : public common::PortIo {
 };
 
 TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
-    FloatingPorts ports(scratch.dir());
+    FloatingPorts ports(scratch.path());
     for (const auto& record : enumerateIdeDevices(ports))
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;
@@ -281,7 +232,7 @@ TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
 // A chip answering on a Linux host: its logical devices are named from the
 // firmware's PnP devices that the live registry lists.
 TEST(SuperIo, LiveRegistryNamesLogicalDevicesFromTheFirmwaresPnpDevices) {
-    Scratch scratch;
+    const testing::ScratchDir scratch("zelkora-superio");
     const auto file = scratch.write(
         "chips.txt",
         "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\nFDC Logical Device Number=0\n"

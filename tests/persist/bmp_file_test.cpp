@@ -7,7 +7,6 @@
 #include <csignal>
 
 #include "tests/persist/demo_machine.h"
-#include "tests/support/scratch_path.h"
 
 namespace zelkora::persist {
 namespace {
@@ -50,7 +49,8 @@ TEST(BmpFile, EveryDepthByteByByte) {
     const Depth depths[] = {{1, 1, 4, 2, 62, 70},       {4, 2, 4, 16, 118, 126},
                             {8, 3, 4, 256, 1078, 1086}, {16, 6, 8, 0, 54, 70},
                             {24, 9, 12, 0, 54, 78},     {32, 12, 12, 0, 54, 78}};
-    const fs::path path = testing::scratchPath("window") += ".bmp";
+    const testing::ScratchDir scratch("zelkora-bmp");
+    const fs::path path = scratch.path() / "window.bmp";
     for (const Depth& depth : depths) {
         SCOPED_TRACE(depth.bits);
         const auto block = makeDeviceIndependentImage(picture(depth.bits, depth.used));
@@ -83,7 +83,6 @@ TEST(BmpFile, EveryDepthByteByByte) {
         }
         EXPECT_EQ(bytes.substr(depth.offset), rows);
     }
-    fs::remove(path);
 
     PixelImage short_ = picture(24, 9);
     EXPECT_FALSE(makeDeviceIndependentImage(short_, 3)) << "bit fields are refused";
@@ -94,8 +93,8 @@ TEST(BmpFile, EveryDepthByteByByte) {
 }
 
 TEST(BmpFile, WriteThatFailsLeavesNothingBehind) {
-    const fs::path folder = testing::scratchPath("bmp-full");
-    fs::create_directories(folder);
+    const testing::ScratchDir scratch("zelkora-bmp-full");
+    const fs::path& folder = scratch.path();
     const fs::path path = folder / "window.bmp";
     testing::writeBytes(path, "old picture");
     PixelImage large;
@@ -122,7 +121,6 @@ TEST(BmpFile, WriteThatFailsLeavesNothingBehind) {
     EXPECT_EQ(testing::fileBytes(path), "old picture");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     EXPECT_FALSE(writeBmpFile((folder / "missing" / "x.bmp").string(), *block));
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::testing {
@@ -22,11 +23,6 @@ std::string demoMachine(Change change) {
 
 inline std::string demoMachine() {
     return demoMachine([](nlohmann::json&) {});
-}
-
-inline std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {

@@ -9,6 +9,7 @@
 
 #include "common/fixed_text.h"
 #include "tests/persist/demo_machine.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/scratch_path.h"
 
 namespace zelkora::persist {
@@ -210,9 +211,7 @@ TEST(SystemReport, DrivesFromThePageListOrTheWalk) {
     // The page's list is written as the library's records hold it, empty
     // positions too (55AAh for both capabilities); a position outside 1, 2,
     // 4, 8 keeps the section of the record before it.
-    std::vector<IDEDeviceInfo> page;
-    for (DevicePos pos = GetFirstIDEDevicePos(); pos;)
-        GetNextIDEDevice(&page.emplace_back(), &pos);
+    std::vector<IDEDeviceInfo> page = testing::ideRecords();
     ASSERT_EQ(page.size(), 4u);
     page[3].Position = 3;
     const std::string written = report(page);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/live/live_services.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/scratch_path.h"
 
 namespace zelkora::platform {
@@ -47,26 +48,21 @@ TEST(LiveServices, RootIsNamedAfterTheUserWhoBecameRoot) {
 TEST(LiveServices, MemoryValuesSaturateAndTheSystemNamesItself) {
     // The root's /proc/meminfo: 4 GiB less 1 KiB of RAM fits in 32 bits, RAM
     // and swap together do not; then 4 GiB exactly, one byte past the limit.
-    const auto root = testing::scratchPath("zelkora-meminfo");
-    std::filesystem::create_directories(root / "proc");
-    setenv("ZELKORA_SYSROOT", root.c_str(), 1);
+    auto root = std::make_unique<testing::FakeRoot>("zelkora-meminfo");
     auto services = makeLiveServices();
-    std::ofstream(root / "proc/meminfo") << "MemTotal:        4194303 kB\n"
-                                            "MemFree:          100000 kB\n"
-                                            "MemAvailable:    2097152 kB\n"
-                                            "HugePages_Total:       0\n"
-                                            "SwapTotal:       1048576 kB\n";
+    root->write("proc/meminfo",
+                "MemTotal:        4194303 kB\nMemFree:          100000 kB\n"
+                "MemAvailable:    2097152 kB\nHugePages_Total:       0\n"
+                "SwapTotal:       1048576 kB\n");
     auto memory = services->memoryStatus();
     EXPECT_EQ(memory.totalPhysical, 0xFFFF'FC00u);
     EXPECT_EQ(memory.availablePhysical, 0x8000'0000u);
     EXPECT_EQ(memory.totalPageFile, 0xFFFF'FFFFu);
-    std::ofstream(root / "proc/meminfo") << "MemTotal:        4194304 kB\n"
-                                            "MemAvailable:    4194304 kB\n";
+    root->write("proc/meminfo", "MemTotal:        4194304 kB\nMemAvailable:    4194304 kB\n");
     memory = services->memoryStatus();
     EXPECT_EQ(memory.totalPhysical, 0xFFFF'FFFFu);
     EXPECT_EQ(memory.availablePhysical, 0xFFFF'FFFFu);
-    unsetenv("ZELKORA_SYSROOT");
-    std::filesystem::remove_all(root);
+    root.reset();
 
     const auto version = services->version();
     ASSERT_TRUE(version.has_value());

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
 
 #include <array>
-#include <fstream>
 #include <span>
 
 #include "platform/registry/hive.h"
@@ -105,21 +104,20 @@ TEST(RegFile, ReadsRegedit4AndConvertsUnicodeTextToUtf8) {
 }
 
 TEST(RegFile, DeletesKeysAndValuesAndMergesFilesInOrder) {
-    const auto directory = zelkora::testing::scratchPath("reg_file_merge");
-    std::filesystem::create_directories(directory);
-    std::ofstream(directory / "one.reg")
-        << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\Gone\\Deep]\n[HKEY_LOCAL_MACHINE\\A]\n"
-           "\"Keep\"=\"1\"\n\"Drop\"=\"1\"\n";
-    std::ofstream(directory / "two.reg")
-        << "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\a\\GONE]\n\"Ignored\"=\"x\"\n"
-           "[HKEY_LOCAL_MACHINE\\A]\n\"Keep\"=\"2\"\n\"drop\"=-\n";
-    auto hive = loadRegFiles({directory / "one.reg", directory / "two.reg"});
+    const zelkora::testing::ScratchDir scratch("zelkora-reg-merge");
+    auto hive = loadRegFiles(
+        {scratch.write("one.reg",
+                       "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\Gone\\Deep]\n[HKEY_LOCAL_MACHINE\\A]\n"
+                       "\"Keep\"=\"1\"\n\"Drop\"=\"1\"\n"),
+         scratch.write("two.reg",
+                       "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\a\\GONE]\n\"Ignored\"=\"x\"\n"
+                       "[HKEY_LOCAL_MACHINE\\A]\n\"Keep\"=\"2\"\n\"drop\"=-\n")});
     EXPECT_EQ(hive->find(kHKeyLocalMachine, "A\\Gone"), nullptr);
     EXPECT_EQ(valueOf(*hive, "A", "Keep", kRegSz), sz("2"));
     EXPECT_EQ(hive->find(kHKeyLocalMachine, "A")->findValue("Drop"), nullptr);
 
     try {
-        loadRegFiles({directory / "missing.reg"});
+        loadRegFiles({scratch.path() / "missing.reg"});
         FAIL() << "a missing file loads";
     } catch (const RegFileError& error) {
         EXPECT_NE(std::string(error.what()).find("missing.reg:1: cannot be read"),
@@ -175,11 +173,9 @@ TEST(Hive, EnumeratesSubKeysSortedWithoutRegardToCase) {
 
 // The Win32-shaped calls over the hive of this process.
 TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
-    const auto directory = zelkora::testing::scratchPath("registry_api");
-    std::filesystem::create_directories(directory);
-    std::ofstream(directory / "hive.reg")
-        << "REGEDIT4\n[HKLM\\A\\LongerName]\n[HKLM\\A\\B]\n\"V\"=\"text\"\n";
-    testing::SimulatedMachine machine(R"({"registry": ["hive.reg"]})", directory);
+    const zelkora::testing::ScratchDir scratch("zelkora-registry-api");
+    scratch.write("hive.reg", "REGEDIT4\n[HKLM\\A\\LongerName]\n[HKLM\\A\\B]\n\"V\"=\"text\"\n");
+    testing::SimulatedMachine machine(R"({"registry": ["hive.reg"]})", scratch.path());
     const KeyHandle hklm = KeyHandle::predefined(kHKeyLocalMachine);
 
     KeyHandle a;
@@ -233,63 +229,39 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
 class LiveHiveTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = zelkora::testing::scratchPath("live_hive");
-        std::filesystem::remove_all(root_);
-        addFunction("0000:00:00.0", "0x8086", "0x2570", "0x1043", "0x80f2", "0x02", "0x060000",
-                    "ie31200_edac");
-        addFunction("0000:00:1f.5", "0x8086", "0x24d5", "0x1043", "0x80f3", "0x02", "0x040100",
-                    "snd_hda_intel");
-        addFunction("0000:00:1f.6", "0x8086", "0x1234", "0x0000", "0x0000", "0x02", "0x078000", "");
-        addFunction("0000:01:00.0", "0x10ec", "0x8139", "0x10ec", "0x8139", "0x10", "0x020000", "");
-        addFunction("0000:02:00.0", "0x1002", "0x73bf", "0x0000", "0x0000", "0xc1", "0x030000",
-                    "amdgpu");
-        addFunction("0000:03:00.0", "0xabcd", "0x0001", "0x0000", "0x0000", "0x00", "0x0c0330",
-                    "xhci_hcd");
-        std::filesystem::create_directories(devices() / "not-a-function");
-        std::filesystem::create_directories(devices() / "0000:04:00.0");  // no vendor file
-        const auto module = root_ / "module/snd_hda_intel";
-        std::filesystem::create_directories(module);
-        std::ofstream(module / "version") << "1.2\n";
-        std::filesystem::create_directories(root_ / "bus/pci/drivers/snd_hda_intel");
+        using zelkora::testing::pciSpace;
+        root_.addPciFunction("00:00.0", pciSpace(0x8086, 0x2570, 0x060000, 2, 0x80F21043),
+                             "ie31200_edac");
+        root_.addPciFunction("00:1f.5", pciSpace(0x8086, 0x24D5, 0x040100, 2, 0x80F31043),
+                             "snd_hda_intel");
+        root_.addPciFunction("00:1f.6", pciSpace(0x8086, 0x1234, 0x078000, 2, 0));
+        root_.addPciFunction("01:00.0", pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0x813910EC));
+        root_.addPciFunction("02:00.0", pciSpace(0x1002, 0x73BF, 0x030000, 0xC1, 0), "amdgpu");
+        root_.addPciFunction("03:00.0", pciSpace(0xABCD, 0x0001, 0x0C0330, 0, 0), "xhci_hcd");
+        root_.folder("sys/bus/pci/devices/not-a-function");
+        root_.folder("sys/bus/pci/devices/0000:04:00.0");  // no vendor file
+        root_.write("sys/module/snd_hda_intel/version", "1.2\n");
         std::filesystem::create_directory_symlink("../../../../module/snd_hda_intel",
-                                                  root_ / "bus/pci/drivers/snd_hda_intel/module");
-        std::ofstream(root_ / "pci.ids")
-            << "# names\n"
-               "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
-               "\t73bf  Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]\n"
-               "10ec  Realtek Semiconductor Co., Ltd.\n"
-               "\t8139  RTL-8100/8101L/8139 PCI Fast Ethernet Adapter\n"
-               "\t\t10ec 8139  RTL-8139/8139C/8139C+ Ethernet\n"
-               "8086  Intel Corporation\n"
-               "\t2570  82865G/PE/P DRAM Controller/Host-Hub Interface\n"
-               "\t24d5  82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller\n"
-               "C 00  Unclassified device\n"
-               "\t00  Non-VGA unclassified device\n";
+                                                  sysfs() / "bus/pci/drivers/snd_hda_intel/module");
+        root_.write("pci.ids",
+                    "# names\n"
+                    "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
+                    "\t73bf  Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]\n"
+                    "10ec  Realtek Semiconductor Co., Ltd.\n"
+                    "\t8139  RTL-8100/8101L/8139 PCI Fast Ethernet Adapter\n"
+                    "\t\t10ec 8139  RTL-8139/8139C/8139C+ Ethernet\n"
+                    "8086  Intel Corporation\n"
+                    "\t2570  82865G/PE/P DRAM Controller/Host-Hub Interface\n"
+                    "\t24d5  82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller\n"
+                    "C 00  Unclassified device\n"
+                    "\t00  Non-VGA unclassified device\n");
     }
 
-    std::filesystem::path devices() const { return root_ / "bus/pci/devices"; }
-
-    void addFunction(const std::string& name, const char* vendor, const char* device,
-                     const char* subVendor, const char* subDevice, const char* revision,
-                     const char* classCode, const std::string& driver) {
-        const auto directory = devices() / name;
-        std::filesystem::create_directories(directory);
-        const std::pair<const char*, const char*> files[] = {{"vendor", vendor},
-                                                             {"device", device},
-                                                             {"subsystem_vendor", subVendor},
-                                                             {"subsystem_device", subDevice},
-                                                             {"revision", revision},
-                                                             {"class", classCode}};
-        for (const auto& [file, value] : files)
-            std::ofstream(directory / file) << value << "\n";
-        if (!driver.empty()) {
-            std::filesystem::create_directory_symlink("../../drivers/" + driver,
-                                                      directory / "driver");
-        }
-    }
+    std::filesystem::path sysfs() const { return root_.path() / "sys"; }
 
     std::unique_ptr<Hive> build() const {
-        return buildLiveHive({root_, {root_ / "missing.ids", root_ / "pci.ids"}, "6.1.0-test"});
+        return buildLiveHive(
+            {sysfs(), {root_.path() / "missing.ids", root_.path() / "pci.ids"}, "6.1.0-test"});
     }
 
     static std::string stringAt(const Hive& hive, const std::string& path, std::string_view name) {
@@ -299,7 +271,7 @@ class LiveHiveTest : public ::testing::Test {
         return std::string(value->data.begin(), value->data.end() - 1);
     }
 
-    std::filesystem::path root_;
+    zelkora::testing::FakeRoot root_{"zelkora-live-hive"};
 };
 
 TEST_F(LiveHiveTest, DescribesEveryPciFunctionAsTheEnumTreeDoes) {
@@ -335,11 +307,11 @@ TEST_F(LiveHiveTest, DescribesEveryPciFunctionAsTheEnumTreeDoes) {
 }
 
 TEST_F(LiveHiveTest, BridgesAreKeyedWithoutASubsystem) {
-    addFunction("0000:00:1e.0", "0x8086", "0x244e", "0x1043", "0x8088", "0xc2", "0x060400", "");
-    std::vector<char> config(64, 0);
-    config[0x0E] = 0x01;
-    std::ofstream(devices() / "0000:00:1e.0" / "config", std::ios::binary)
-        .write(config.data(), static_cast<std::streamsize>(config.size()));
+    // The kernel's subsystem attributes say 1043:8088; the header type says bridge.
+    root_.addPciFunction("00:1e.0",
+                         zelkora::testing::pciSpace(0x8086, 0x244E, 0x060400, 0xC2, 0, 0x01));
+    root_.write("sys/bus/pci/devices/0000:00:1e.0/subsystem_vendor", "0x1043\n");
+    root_.write("sys/bus/pci/devices/0000:00:1e.0/subsystem_device", "0x8088\n");
     const auto hive = build();
     EXPECT_NE(
         hive->find(kHKeyLocalMachine,

@@ -1,6 +1,10 @@
 #include "tests/support/backend_driver.h"
 
+#include "platform/live/live_services.h"
+#include "platform/services.h"
 #include "winio/core/driver_core.h"
+#include "winio/live/live_host.h"
+#include "zelkora/sysinfo.h"
 
 namespace zelkora::testing {
 
@@ -41,6 +45,19 @@ class BackendDriver : public hw::Driver {
 
 std::unique_ptr<hw::Driver> makeBackendDriver(std::shared_ptr<winio::Backend> backend) {
     return std::make_unique<BackendDriver>(std::move(backend));
+}
+
+bool openLiveLibrary() {
+    UninitializeSysInfoLib();
+    hw::setDriver(makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
+    platform::setServices(platform::makeLiveServices());
+    return InitializeSysInfoLib() == 1;
+}
+
+void resetLibrary() {
+    UninitializeSysInfoLib();
+    hw::setDriver(nullptr);
+    platform::setServices(nullptr);
 }
 
 }  // namespace zelkora::testing

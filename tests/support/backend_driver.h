@@ -11,4 +11,10 @@ namespace zelkora::testing {
 // simulated board, or the live host without raw port access).
 std::unique_ptr<hw::Driver> makeBackendDriver(std::shared_ptr<winio::Backend> backend);
 
+// Opens the library over the live host (no raw port access) with the live
+// services, both reading ZELKORA_SYSROOT as it is now; true when it opened.
+bool openLiveLibrary();
+// Closes the library and gives it back its own driver and services.
+void resetLibrary();
+
 }  // namespace zelkora::testing

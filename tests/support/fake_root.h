@@ -1,8 +1,7 @@
 #pragma once
 
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -10,38 +9,43 @@
 
 namespace zelkora::testing {
 
-// A fake system root (sys/, proc/, ...) in a scratch folder that the live
-// sources read while it lives: ZELKORA_SYSROOT names it until destruction.
-class FakeRoot {
+// A folder of the test's own in the temporary folder, removed with everything
+// in it when destroyed.
+class ScratchDir {
   public:
-    explicit FakeRoot(std::string_view stem = "zelkora-root") : path_(scratchPath(stem)) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-        ::setenv("ZELKORA_SYSROOT", path_.c_str(), 1);
-    }
-    ~FakeRoot() {
-        ::unsetenv("ZELKORA_SYSROOT");
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    FakeRoot(const FakeRoot&) = delete;
-    FakeRoot& operator=(const FakeRoot&) = delete;
+    explicit ScratchDir(std::string_view stem = "zelkora-scratch");
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // Writes `bytes` to the file at `relative` below the root, making its folders.
-    std::filesystem::path write(std::string_view relative, std::string_view bytes) const {
-        const auto file = path_ / relative;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file;
-    }
-    void folder(std::string_view relative) const {
-        std::filesystem::create_directories(path_ / relative);
-    }
+    // Writes `bytes` to the file at `relative`, making its folders.
+    std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
+    void folder(std::string_view relative) const;
     const std::filesystem::path& path() const { return path_; }
 
   private:
     std::filesystem::path path_;
 };
+
+// A fake system root (sys/, proc/, ...) that the live sources read while it
+// lives: ZELKORA_SYSROOT names it until destruction.
+class FakeRoot : public ScratchDir {
+  public:
+    explicit FakeRoot(std::string_view stem = "zelkora-root");
+    ~FakeRoot();
+
+    // A sysfs function "bb:dd.f" of domain 0 with `config` as its config file
+    // and the attributes the kernel derives from it; `driver` binds it.
+    void addPciFunction(std::string_view address, std::string_view config,
+                        std::string_view driver = {}) const;
+    void removePciFunction(std::string_view address) const;
+};
+
+// The whole content of a file, as bytes.
+std::string fileBytes(const std::filesystem::path& path);
+
+// A standard-header space: vendor, device, class code, revision, subsystem.
+std::string pciSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t revision,
+                     uint32_t subsystem, uint8_t headerType = 0);
 
 }  // namespace zelkora::testing

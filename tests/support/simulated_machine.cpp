@@ -34,4 +34,15 @@ bool SimulatedMachine::open() {
     return InitializeSysInfoLib() == 1;
 }
 
+std::string machineError(std::string_view json, const std::filesystem::path& directory) {
+    try {
+        const auto file = platform::machine::MachineFile::parse(json, "bad.json", directory);
+        winio::sim::buildBoard(*file);
+        platform::makeSimulatedServices(*file);
+    } catch (const platform::machine::MachineError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
 }  // namespace zelkora::testing

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/machine/machine_file.h"
@@ -38,5 +39,9 @@ class SimulatedMachine {
     std::shared_ptr<const platform::machine::MachineFile> file_;
     std::shared_ptr<winio::sim::SimulatedBoard> board_;
 };
+
+// The message a description named "bad.json" in `directory` is refused with
+// (board and services both built), or "no error".
+std::string machineError(std::string_view json, const std::filesystem::path& directory = ".");
 
 }  // namespace zelkora::testing

@@ -6,21 +6,18 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "lib/hw/driver.h"
 #include "lib/probes/bios_identification.h"
-#include "platform/live/live_services.h"
-#include "platform/services.h"
 #include "tests/support/backend_driver.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "winio/live/live_bios.h"
 #include "winio/live/live_drives.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/ide_drive.h"
+#include "winio/sim/smbios_image.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::winio::live {
@@ -28,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FakeRoot;
+using testing::fileBytes;
 
 // The ata_device "id" attribute: eight words a line.
 std::string kernelIdentifyText(const IdentifyWords& words) {
@@ -70,34 +68,11 @@ std::string configSpace(uint16_t vendor, uint16_t device, uint32_t classCode, ui
     return bytes;
 }
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class LiveFakeRoot : public ::testing::Test {
   protected:
-    void TearDown() override {
-        UninitializeSysInfoLib();
-        hw::setDriver(nullptr);
-        platform::setServices(nullptr);
-    }
-    // The library over the live host and services as they read the root now.
-    void openLibrary() {
-        UninitializeSysInfoLib();
-        hw::setDriver(zelkora::testing::makeBackendDriver(std::make_shared<LiveHost>()));
-        platform::setServices(platform::makeLiveServices());
-        ASSERT_EQ(InitializeSysInfoLib(), 1);
-    }
-    static std::vector<IDEDeviceInfo> drives() {
-        std::vector<IDEDeviceInfo> records;
-        for (DevicePos pos = GetFirstIDEDevicePos(); pos;) {
-            IDEDeviceInfo record{};
-            GetNextIDEDevice(&record, &pos);
-            records.push_back(record);
-        }
-        return records;
-    }
+    void TearDown() override { zelkora::testing::resetLibrary(); }
+    static void openLibrary() { ASSERT_TRUE(zelkora::testing::openLiveLibrary()); }
+    static std::vector<IDEDeviceInfo> drives() { return zelkora::testing::ideRecords(); }
     FakeRoot root_{"zelkora-live-root"};
 };
 
@@ -193,6 +168,68 @@ TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
     ASSERT_EQ(GetMotherBoardInfo(&board), 1);
     EXPECT_STREQ(board.ModelName, "Unknown") << "no DMI identity, no text";
     EXPECT_STREQ(board.BIOSVendor, "Unknown");
+    EXPECT_EQ(board.BIOSRomSize, 0);
+    // Without a readable table only the processor identifies itself.
+    ProcessorInfo cpu{};
+    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
+    EXPECT_EQ(cpu.CPUSpeed, 0);
+    EXPECT_FLOAT_EQ(cpu.CPURatio, 0.0f);
+    EXPECT_STREQ(cpu.CPUSocketType, "Unknown");
+    EXPECT_STREQ(cpu.CPUVersionStr, "Unknown");
+#if defined(__x86_64__) || defined(__i386__)
+    EXPECT_EQ(std::strlen(cpu.CPUVendorID), 12u) << "CPUID still answers";
+#endif
+}
+
+// Type 0 (ROM size byte 0Fh: 1 MiB), type 4 (3000 MHz on a 100 MHz clock) and the end marker.
+const std::vector<uint8_t> kTable = {
+    // type 0
+    0, 18, 0, 0, 1, 2, 0, 0xF0, 3, 15, 0, 0, 0, 0, 0, 0, 0, 0, 'V', 'e', 'n', 0, '1', '.', '2', 0,
+    '0', '1', '/', '0', '1', '/', '2', '0', '2', '3', 0, 0,
+    // type 4
+    4, 26, 1, 0, 1, 3, 0x6B, 2, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 100, 0, 184, 11, 184, 11, 0x41, 1,
+    'A', 'M', '5', 0, 'A', 'M', 'D', 0, 'R', 'y', 'z', 'e', 'n', 0, 0,
+    // end of table
+    127, 4, 2, 0, 0, 0};
+
+TEST_F(LiveFakeRoot, FirmwareTableBehindEitherEntryPointGivesProcessorAndBiosFields) {
+    const std::string tables = "sys/firmware/dmi/tables/";
+    root_.write(tables + "DMI", std::string(kTable.begin(), kTable.end()));
+    root_.write("sys/class/dmi/id/board_name", "PRIME B650M-A\n");
+    root_.write("sys/class/dmi/id/board_version", "R1.05\n");
+    root_.write("sys/class/dmi/id/bios_date", "03/12/2023\n");
+    std::string entry(0x18, '\0');
+    entry.replace(0, 5, "_SM3_");
+    entry[6] = 0x18;
+    entry[7] = 3;
+    entry[8] = 5;
+    root_.write(tables + "smbios_entry_point", entry);
+    openLibrary();
+    ProcessorInfo cpu{};
+    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
+    EXPECT_EQ(cpu.CPUSpeed, 3000);
+    EXPECT_EQ(cpu.CPUExtendedClock, 100);
+    EXPECT_FLOAT_EQ(cpu.CPURatio, 30.0f);
+    EXPECT_STREQ(cpu.CPUSocketType, "AM5");
+    EXPECT_STREQ(cpu.CPUVersionStr, "Ryzen");
+    MotherBoardInfo board{};
+    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
+    EXPECT_STREQ(board.BIOSVendor, "Ven");
+    EXPECT_STREQ(board.BIOSRevision, "1.2");
+    EXPECT_EQ(board.BIOSRomSize, 1024);
+    EXPECT_STREQ(board.ModelName, "PRIME B650M-A");
+    EXPECT_STREQ(board.RevisionVer, "R1.05");
+    EXPECT_STREQ(board.ReleaseDate, "03/12/2023");
+
+    // An SMBIOS 2.x firmware keeping its table just below 4 GiB.
+    const auto classic = sim::makeSmbiosEntryPoint(
+        {2, 7, 3, 0x28, static_cast<uint16_t>(kTable.size()), 0xFFFF'FFC0});
+    root_.write(tables + "smbios_entry_point", std::string(classic.begin(), classic.end()));
+    openLibrary();
+    cpu = {};
+    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
+    EXPECT_EQ(cpu.CPUSpeed, 3000);
+    EXPECT_STREQ(cpu.CPUSocketType, "AM5");
 }
 
 TEST_F(LiveFakeRoot, Smbios31RomSizeByteFFhUsesTheExtendedSize) {

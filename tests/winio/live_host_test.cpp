@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
+#include "tests/support/fake_root.h"
 #include "winio/live/live_host.h"
 
 namespace zelkora::winio::live {
@@ -12,30 +12,18 @@ namespace fs = std::filesystem;
 
 class LiveHostTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        root_ =
-            fs::temp_directory_path() /
-            ("zelkora-live-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(root_ / "pci" / "0000:00:1f.3");
-        fs::create_directories(root_ / "dmi");
-        fs::create_directories(root_ / "id");
-        paths_ = {root_ / "pci",
-                  root_ / "dmi",
-                  root_ / "id",
-                  root_ / "cpuinfo",
-                  {root_ / "ata", root_ / "nvme"}};
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
     void writeConfig(const std::string& function, const std::vector<uint8_t>& bytes) {
-        std::ofstream(root_ / "pci" / function / "config", std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        scratch_.write("pci/" + function + "/config",
+                       {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     }
 
-    fs::path root_;
-    HostPaths paths_;
+    zelkora::testing::ScratchDir scratch_{"zelkora-live-host"};
+    const fs::path& root_ = scratch_.path();
+    HostPaths paths_{root_ / "pci",
+                     root_ / "dmi",
+                     root_ / "id",
+                     root_ / "cpuinfo",
+                     {root_ / "ata", root_ / "nvme"}};
 };
 
 TEST_F(LiveHostTest, ServesConfigurationSpaceFromSysfsAndFloatsTheRest) {
@@ -87,15 +75,11 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     const std::vector<uint8_t> table = {0, 0x12, 0, 0,   1, 2,   0, 0xF0, 0,   0x07, 0, 0, 0, 0, 0,
                                         0, 0,    0, 'V', 0, '1', 0, 0,    127, 4,    1, 0, 0, 0};
     entry[0x0C] = static_cast<uint8_t>(table.size());
-    std::ofstream(root_ / "dmi" / "smbios_entry_point", std::ios::binary)
-        .write(reinterpret_cast<const char*>(entry.data()),
-               static_cast<std::streamsize>(entry.size()));
-    std::ofstream(root_ / "dmi" / "DMI", std::ios::binary)
-        .write(reinterpret_cast<const char*>(table.data()),
-               static_cast<std::streamsize>(table.size()));
-    std::ofstream(root_ / "id" / "board_name") << "P5Q PRO\n";
-    std::ofstream(root_ / "id" / "board_version") << "R1.05\n";
-    std::ofstream(root_ / "id" / "bios_date") << "03/12/2009\n";
+    scratch_.write("dmi/smbios_entry_point", std::string(entry.begin(), entry.end()));
+    scratch_.write("dmi/DMI", std::string(table.begin(), table.end()));
+    scratch_.write("id/board_name", "P5Q PRO\n");
+    scratch_.write("id/board_version", "R1.05\n");
+    scratch_.write("id/bios_date", "03/12/2009\n");
 
     LiveHost host(paths_);
     std::array<uint8_t, 0x1F> anchor{};
@@ -139,7 +123,6 @@ TEST_F(LiveHostTest, AWalkReadsEachSpaceOnceWithoutHidingWritesOrChanges) {
     host.writePort(0xCFC, 0x0000'0003, 4);
     EXPECT_EQ(dword(0x8000'FB10), 0x03u) << "a write drops the walk's snapshot";
     // Added during the walk: the walk's list of functions does not have it.
-    fs::create_directories(root_ / "pci" / "0000:00:02.0");
     writeConfig("0000:00:02.0", {0xEC, 0x10, 0x39, 0x81});
     EXPECT_EQ(dword(0x8000'1000), 0xFFFF'FFFFu);
     host.endConfigScan();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "zelkora/sysinfo.h"
@@ -98,13 +99,9 @@ std::vector<ListedFunction> readLspciN(const std::filesystem::path& path) {
 
 std::vector<ListedFunction> listLibrary() {
     std::vector<ListedFunction> out;
-    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
-        PCIDeviceInfo r{};
-        GetNextPCIDevice(&r, &pos);
-        char address[16];
-        std::snprintf(address, sizeof address, "%02x:%02x.%x", r.Bus, r.Device, r.Function);
-        out.push_back(
-            {address, unsigned{r.BaseClass} << 8 | r.SubClass, r.VendorID, r.DeviceID, r.Revision});
+    for (const auto& r : testing::pciRecords()) {
+        out.push_back({testing::pciAddress(r), unsigned{r.BaseClass} << 8 | r.SubClass, r.VendorID,
+                       r.DeviceID, r.Revision});
     }
     return out;
 }
@@ -132,20 +129,10 @@ TEST(LspciDump, UnprivilegedDumpShowsFfPastTheHeader) {
                             [](uint8_t b) { return b == 0xFF; }));
 }
 
-TEST(LspciDump, MachineFileErrorsNameTheField) {
-    auto problem = [](const std::string& json) {
-        try {
-            testing::SimulatedMachine machine(json, kFixtures);
-        } catch (const platform::machine::MachineError& error) {
-            return std::string(error.what());
-        }
-        return std::string("accepted");
-    };
-    EXPECT_NE(
-        problem(R"({"pci": {"lspciDump": "missing.txt"}})").find("pci.lspciDump: cannot read"),
-        std::string::npos);
-    const auto clash = problem(R"({"pci": {"functions": [{"address": "00:02.0", "vendor": 1}],
-                                           "lspciDump": "host-x.txt"}})");
+TEST(LspciDump, DumpedFunctionClashingWithADescribedOneIsRefused) {
+    const auto clash = testing::machineError(
+        R"({"pci": {"functions": [{"address": "00:02.0", "vendor": 1}], "lspciDump": "host-x.txt"}})",
+        kFixtures);
     EXPECT_NE(clash.find("00:02.0, a function that is already on the board"), std::string::npos)
         << clash;
 }

@@ -1,19 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "lib/probes/smbios_reader.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
-#include "winio/sim/board_builder.h"
 #include "winio/sim/smbios_image.h"
 
 namespace zelkora::winio::sim {
 namespace {
-
-namespace fs = std::filesystem;
-using platform::machine::MachineError;
-using platform::machine::MachineFile;
 
 std::vector<uint8_t> bytesAt(SimulatedBoard& board, uint32_t address, size_t length) {
     std::vector<uint8_t> bytes(length);
@@ -28,14 +21,7 @@ uint8_t sum(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
     return total;
 }
 
-std::string buildError(const std::string& json, const fs::path& directory = ".") {
-    try {
-        buildBoard(*MachineFile::parse(json, "bad.json", directory));
-    } catch (const MachineError& error) {
-        return error.what();
-    }
-    return "no error";
-}
+using testing::machineError;
 
 TEST(SmbiosTables, BuildsTheEntryPointAndTheTable) {
     testing::SimulatedMachine machine(
@@ -84,77 +70,55 @@ TEST(SmbiosTables, PlacesTheTableAndAddsMemoryWhereNeeded) {
 }
 
 TEST(SmbiosTables, RefusesBadDescriptions) {
-    EXPECT_NE(buildError(R"({"smbios": {"entryPoint": "0xE0000", "structures": [{"type": 0}]}})")
+    EXPECT_NE(machineError(R"({"smbios": {"entryPoint": "0xE0000", "structures": [{"type": 0}]}})")
                   .find("smbios.entryPoint: must lie in F0000h-FFFE0h"),
               std::string::npos);
-    EXPECT_NE(buildError(R"({"smbios": {"structures": [{"type": 0, "strings": [""]}]}})")
+    EXPECT_NE(machineError(R"({"smbios": {"structures": [{"type": 0, "strings": [""]}]}})")
                   .find("smbios.structures[0].strings[0]"),
               std::string::npos);
-    EXPECT_NE(buildError(R"({"smbios": {"tableAddress": "0xF0010", "structures": [{"type": 0}]}})")
-                  .find("over the entry point"),
-              std::string::npos);
-    EXPECT_NE(buildError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 34}]},
+    EXPECT_NE(
+        machineError(R"({"smbios": {"tableAddress": "0xF0010", "structures": [{"type": 0}]}})")
+            .find("over the entry point"),
+        std::string::npos);
+    EXPECT_NE(machineError(R"({"bios": {"regions": [{"base": "0xF0000", "size": 34}]},
                              "smbios": {"structures": [{"type": 0}]}})")
                   .find("smbios"),
               std::string::npos)
         << "a table half inside a region";
 }
 
-class SmbiosDump : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        directory_ =
-            fs::temp_directory_path() /
-            ("zelkora-dump-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(directory_);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
-    // A dump file laid out as the dump tool writes it: entry point at 0, table at 20h.
-    void writeDump(std::vector<uint8_t> entry, const std::vector<uint8_t>& table) {
+// A dump file laid out as the dump tool writes it (entry point at 0, table at
+// 20h), replayed and walked with the library's reader.
+TEST(SmbiosDump, ReplaysAClassicDump) {
+    const std::vector<uint8_t> table = {0,   5, 0, 0, 1, 'B', 'I', 'O', 'S', 0, 0,  // type 0
+                                        4,   4, 1, 0, 0, 0,  // type 4, no strings
+                                        127, 4, 2, 0, 0, 0};
+    const testing::ScratchDir scratch("zelkora-dump");
+    const auto writeDump = [&](std::vector<uint8_t> entry) {
         entry.resize(0x20, 0);
         entry.insert(entry.end(), table.begin(), table.end());
-        std::ofstream(directory_ / "table.bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(entry.data()),
-                   static_cast<std::streamsize>(entry.size()));
-    }
+        scratch.write("table.bin", std::string(entry.begin(), entry.end()));
+    };
+    const auto entry =
+        makeSmbiosEntryPoint({2, 3, 3, 11, static_cast<uint16_t>(table.size()), 0x20});
+    writeDump({entry.begin(), entry.end()});
+    testing::SimulatedMachine machine(R"({"smbios": {"dumpBin": "table.bin"}})", scratch.path());
+    ASSERT_TRUE(machine.open());
+    probes::SmbiosReader reader;
+    ASSERT_EQ(reader.Open(), probes::kSmbiosOk);
+    std::vector<uint8_t> buffer(size_t{reader.maxStructureSize()} + 1);
+    std::vector<uint8_t> types;
+    uint16_t handle = 0, length = 0;
+    do {
+        ASSERT_EQ(reader.ReadNext(handle, buffer, length), probes::kSmbiosOk);
+        types.push_back(buffer[0]);
+    } while (handle != probes::kSmbiosWalkEnd && types.size() < 10);
+    EXPECT_EQ(types, (std::vector<uint8_t>{0, 4, 127}));
 
-    // Walks the replayed table with the library's reader: the types in order.
-    std::vector<uint8_t> walk() {
-        testing::SimulatedMachine machine(R"({"smbios": {"dumpBin": "table.bin"}})", directory_);
-        EXPECT_TRUE(machine.open());
-        probes::SmbiosReader reader;
-        EXPECT_EQ(reader.Open(), probes::kSmbiosOk);
-        std::vector<uint8_t> buffer(size_t{reader.maxStructureSize()} + 1);
-        std::vector<uint8_t> types;
-        uint16_t handle = 0, length = 0;
-        do {
-            if (reader.ReadNext(handle, buffer, length) != probes::kSmbiosOk) break;
-            types.push_back(buffer[0]);
-        } while (handle != probes::kSmbiosWalkEnd && types.size() < 10);
-        return types;
-    }
-
-    fs::path directory_;
-    const std::vector<uint8_t> table_ = {0,   5, 0, 0, 1, 'B', 'I', 'O', 'S', 0, 0,  // type 0
-                                         4,   4, 1, 0, 0, 0,  // type 4, no strings
-                                         127, 4, 2, 0, 0, 0};
-};
-
-TEST_F(SmbiosDump, ReplaysAClassicDump) {
-    SmbiosTableFacts facts;
-    facts.structureCount = 3;
-    facts.maxStructureSize = 11;
-    facts.tableLength = static_cast<uint16_t>(table_.size());
-    facts.tableAddress = 0x20;
-    const auto entry = makeSmbiosEntryPoint(facts);
-    writeDump({entry.begin(), entry.end()}, table_);
-    EXPECT_EQ(walk(), (std::vector<uint8_t>{0, 4, 127}));
-
-    writeDump({'J', 'U', 'N', 'K'}, table_);
-    EXPECT_NE(buildError(R"({"smbios": {"dumpBin": "table.bin"}})", directory_).find("entry point"),
-              std::string::npos);
+    writeDump({'J', 'U', 'N', 'K'});
+    EXPECT_NE(
+        machineError(R"({"smbios": {"dumpBin": "table.bin"}})", scratch.path()).find("entry point"),
+        std::string::npos);
 }
 
 }  // namespace

@@ -32,7 +32,6 @@ class HyperlinkLabelTest : public QObject {
 
     void clearedLinkFlagLetsClicksPass() {
         label_->setLink(false);
-        QVERIFY(!label_->link());
         QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, {}, label_->geometry().center());
         QVERIFY(opened_.isEmpty());
         label_->setLink(true);
@@ -48,7 +47,6 @@ class HyperlinkLabelTest : public QObject {
             .setUnderline(true)
             .setLinkCursor(hand);
         QCOMPARE(label_->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QCOMPARE(label_->textColor(), QColor(0, 0, 255));
         QVERIFY(label_->font().underline());
         QCOMPARE(label_->cursor().shape(), Qt::PointingHandCursor);
         label_->setUnderline(false);

@@ -50,33 +50,24 @@ IDEDeviceInfo cdRom() {
 class IdePageTest : public QObject {
     Q_OBJECT
   private slots:
+    // The fill test below shows the usual texts; here are the edges.
     void identifyWordsBecomeTexts() {
         using namespace ide;
-        QCOMPARE(majorVersionText(0x007E), QStringLiteral("ATA/ATAPI-6"));
-        QCOMPARE(majorVersionText(0x0004), QStringLiteral("SupportsATA-2"));
         QCOMPARE(majorVersionText(0x0008), QStringLiteral("ATA/ATAPI-3"));
         QCOMPARE(majorVersionText(0x4000), QStringLiteral("ATA/ATAPI-14"));
         QCOMPARE(majorVersionText(0x0000), QStringLiteral("Not report"));
         QCOMPARE(majorVersionText(0xFFFF), QStringLiteral("Not report"));
         QCOMPARE(majorVersionText(0x8003), QStringLiteral("Not report"));
         QCOMPARE(majorVersionText(0x55AA), QStringLiteral("Unknown"));
-        QCOMPARE(dmaModeText(0x203F), QStringLiteral("Ultra DMA 5"));
         QCOMPARE(dmaModeText(0x0080), QStringLiteral("Ultra DMA 7"));
         QCOMPARE(dmaModeText(0x0001), QStringLiteral("Ultra DMA 0"));
-        QCOMPARE(dmaModeText(0x55AA), QStringLiteral("Unknown"));
         QCOMPARE(dmaModeText(0x0700), QStringLiteral("Unknown"));  // no Ultra DMA mode at all
-        QCOMPARE(pioModeText(0x0003), QStringLiteral("PIO mode 4"));
-        QCOMPARE(pioModeText(0x0001), QStringLiteral("PIO mode 3"));
         QCOMPARE(pioModeText(0x0000), QStringLiteral("Unknown"));
         QCOMPARE(pioModeText(0x55AA), QStringLiteral("Unknown"));
-        QCOMPARE(mediaTypeText(0x8580), QStringLiteral("Removable device"));
-        QCOMPARE(mediaTypeText(0x0040), QStringLiteral("Not removable"));
         QCOMPARE(mediaTypeText(0x0000), QStringLiteral("Unknown"));
         IDEDeviceInfo disk = ataDisk();
-        QCOMPARE(capacityText(disk), QStringLiteral("40020"));
         disk.TotalSectors = 0xFFFFFFFF;  // the product needs 64 bits
         QCOMPARE(capacityText(disk), QStringLiteral("2199023"));
-        QCOMPARE(capacityText(cdRom()), QStringLiteral("-"));
     }
 
     void recordsFillTheGroupsInOrder() {
@@ -102,10 +93,12 @@ class IdePageTest : public QObject {
         QCOMPARE(field(page, cd[7]), QStringLiteral("-"));
     }
 
-    void fourAbsentDrivesShowNoneEverywhere() {
+    // Absent drives show "None" in every field; records past the fourth are not shown.
+    void absentDrivesAndRecordsPastTheFourthShowNone() {
         IdePage page(Language::TraditionalChinese);
-        const std::array<IDEDeviceInfo, 4> absent{};
-        page.showRecords(absent);
+        std::array<IDEDeviceInfo, 6> records{};
+        records[4] = ataDisk();
+        page.showRecords(records);
         int none = 0;
         for (const auto& group : IdePage::kValueFields) {
             for (int id : group)
@@ -114,16 +107,6 @@ class IdePageTest : public QObject {
         QCOMPARE(none, 32);
         auto* serialLabel = page.findChild<QLabel*>(QStringLiteral("serialLabel1093"));
         QCOMPARE(serialLabel->text(), QStringLiteral("產品序號"));
-    }
-
-    void moreRecordsThanGroupsShowTheFirstFour() {
-        IdePage page(Language::English);
-        std::array<IDEDeviceInfo, 6> records{};
-        records[4] = ataDisk();
-        page.showRecords(records);
-        for (const auto& group : IdePage::kValueFields) {
-            QCOMPARE(field(page, group[7]), QStringLiteral("None"));
-        }
     }
 
     void closedLibraryLeavesThePageAndEmptiesTheRecords() {

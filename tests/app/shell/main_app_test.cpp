@@ -12,29 +12,13 @@
 #include "app/shell/main_window.h"
 #include "app/shell/reminder_dialog.h"
 #include "lib/hw/driver.h"
+#include "tests/support/counting_driver.h"
 #include "tests/support/simulated_machine.h"
 
 using namespace zelkora;
 using namespace zelkora::app;
 
 namespace {
-
-// A driver that cannot be opened and counts how often it was asked to.
-class RefusingDriver : public hw::Driver {
-  public:
-    explicit RefusingDriver(int& calls) : calls_(calls) {}
-    bool initializeWinIo() override { return ++calls_, false; }
-    int32_t shutdownWinIo() override { return 0; }
-    bool getPortVal(uint16_t, uint32_t* value, uint8_t) override { return *value = ~0u, false; }
-    bool setPortVal(uint16_t, uint32_t, uint8_t) override { return false; }
-    bool getPhysByte(uint32_t, uint8_t*) override { return false; }
-    bool getPhysWord(uint32_t, uint16_t*) override { return false; }
-    bool getPhysLong(uint32_t, uint32_t*) override { return false; }
-    bool getPhysBlock(uint32_t, uint8_t*, uint32_t) override { return false; }
-
-  private:
-    int& calls_;
-};
 
 struct Run {
     MainApp::Outcome outcome;
@@ -98,11 +82,11 @@ class MainAppTest : public QObject {
     }
 
     void libraryIsOpenedFourTimesBeforeTheError() {
-        int calls = 0;
-        hw::setDriver(std::make_unique<RefusingDriver>(calls));
+        testing::DriverCalls calls;
+        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
         const Run run = startUp(lockDirectory_.path().toStdString());
         hw::setDriver(nullptr);
-        QCOMPARE(calls, 4);
+        QCOMPARE(calls.initialize, 4);
         QCOMPARE(run.outcome, MainApp::Outcome::LibraryError);
         QCOMPARE(run.messages, QStringList{"Initialize Systeminfo library error,please retry!"});
         QCOMPARE(run.windowsRun, 0);
@@ -110,15 +94,15 @@ class MainAppTest : public QObject {
 
     void secondCopyIsRefusedAndTheFirstKeepsItsLock() {
         const std::filesystem::path directory = lockDirectory_.path().toStdString();
-        int calls = 0;
-        hw::setDriver(std::make_unique<RefusingDriver>(calls));
+        testing::DriverCalls calls;
+        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
         {
             auto first = InstanceGuard::acquire(directory);
             QVERIFY(first);
             const Run run = startUp(directory);
             QCOMPARE(run.outcome, MainApp::Outcome::AlreadyRunning);
             QCOMPARE(run.messages, QStringList{"Application already running!"});
-            QCOMPARE(calls, 0);
+            QCOMPARE(calls.initialize, 0);
             QVERIFY2(!InstanceGuard::acquire(directory), "the first copy still holds the lock");
         }
         hw::setDriver(nullptr);
