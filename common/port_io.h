@@ -14,6 +14,10 @@ class PortIo {
     // Reads `size` bytes (1, 2 or 4) from a port.
     virtual uint32_t in(uint16_t port, uint8_t size) = 0;
     virtual void out(uint16_t port, uint32_t value, uint8_t size) = 0;
+
+    // True when a write since the last call did not reach the hardware (the
+    // driver refused it); clears the mark. Layers that cannot tell say false.
+    virtual bool takeRefusedWrite() { return false; }
 };
 
 }  // namespace zelkora::common

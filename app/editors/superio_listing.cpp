@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "common/data_file.h"
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
@@ -64,7 +65,7 @@ bool showsSixteenBitId(const SuperIODeviceInfo& record) {
 SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descriptionFile) {
     SuperIoListing listing;
     common::ProfileFile file(true);
-    file.setFile(descriptionFile);
+    file.setFile(common::dataFilePath(descriptionFile));
     int serialPorts = 0;
 
     DevicePos pos = GetFirstSuperIOPos();

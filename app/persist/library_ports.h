@@ -16,7 +16,7 @@ class LibraryPorts : public common::PortIo {
     void out(uint16_t port, uint32_t value, uint8_t size) override;
 
     // True when any write since the last call was refused; clears the mark.
-    bool takeRefusedWrite();
+    bool takeRefusedWrite() override;
 
   private:
     bool refusedWrite_ = false;

@@ -76,16 +76,21 @@ bool savePciConfig(const std::string& path, std::span<const PciFunction> functio
 }
 
 std::vector<RegisterWrite> planPciLoad(const std::string& path,
-                                       std::span<const PciFunction> functions) {
+                                       std::span<const PciFunction> functions,
+                                       std::vector<SkippedValue>* skipped) {
     std::vector<RegisterWrite> writes;
     common::ProfileFile profile(true);
     profile.setFile(path);
     for (const PciFunction& function : functions) {
         profile.setSection(function.description);
         for (unsigned offset = 0; offset < 256; ++offset) {
-            const std::optional<uint8_t> value =
-                parseRegisterValue(profile.getString(registerKey(function, offset)));
-            if (!value) continue;
+            const std::string key = registerKey(function, offset);
+            const std::string text = profile.getString(key);
+            const std::optional<uint8_t> value = parseRegisterValue(text);
+            if (!value) {
+                if (skipped && !text.empty()) skipped->push_back({function.description, key, text});
+                continue;
+            }
             writes.push_back({function.bus, function.device, function.function,
                               static_cast<uint8_t>(offset), *value});
         }
@@ -93,11 +98,15 @@ std::vector<RegisterWrite> planPciLoad(const std::string& path,
     return writes;
 }
 
-void applyPciLoad(std::span<const RegisterWrite> writes, common::PortIo& ports) {
+std::size_t applyPciLoad(std::span<const RegisterWrite> writes, common::PortIo& ports) {
+    std::size_t refused = 0;
+    ports.takeRefusedWrite();
     for (const RegisterWrite& write : writes) {
         common::WritePCIConfigByte(ports, write.bus, write.device, write.function, write.offset,
                                    write.value);
+        if (ports.takeRefusedWrite()) ++refused;
     }
+    return refused;
 }
 
 bool isReadableFile(const std::string& path) {

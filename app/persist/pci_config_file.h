@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -29,6 +30,13 @@ struct RegisterWrite {
     uint8_t value = 0;
 };
 
+// A non-empty stored value that is no register value, left unwritten.
+struct SkippedValue {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
 // The library's PCI walk, in walk order; empty when access is not open.
 std::vector<PciFunction> walkPciFunctions();
 
@@ -44,11 +52,14 @@ bool savePciConfig(const std::string& path, std::span<const PciFunction> functio
 
 // What loading the file at `path` writes, function after function in the
 // given order, ascending offsets. A missing file or section gives nothing.
+// Values that are not register values go into `skipped` when given.
 std::vector<RegisterWrite> planPciLoad(const std::string& path,
-                                       std::span<const PciFunction> functions);
+                                       std::span<const PciFunction> functions,
+                                       std::vector<SkippedValue>* skipped = nullptr);
 
-// Writes each byte as a read-modify-write of its configuration dword.
-void applyPciLoad(std::span<const RegisterWrite> writes, common::PortIo& ports);
+// Writes each byte as a read-modify-write of its configuration dword; gives
+// how many of them the driver refused.
+std::size_t applyPciLoad(std::span<const RegisterWrite> writes, common::PortIo& ports);
 
 // Whether the file can be opened for reading (a regular file).
 bool isReadableFile(const std::string& path);

@@ -69,6 +69,28 @@ void reportUnwritten(MainWindow& window, const QString& path) {
     }
 }
 
+// A load whose writes the driver refused is never left to look done.
+void reportRefusedWrites(MainWindow& window, std::size_t refused) {
+    const QString count = QString::number(refused);
+    switch (window.language()) {
+        case Language::SimplifiedChinese:
+            showMessage(
+                window,
+                QStringLiteral("驱动拒绝写入 %1 个寄存器，PCI 配置未完全载入。").arg(count));
+            break;
+        case Language::TraditionalChinese:
+            showMessage(
+                window,
+                QStringLiteral("驅動程式拒絕寫入 %1 個暫存器，PCI 設定未完全載入。").arg(count));
+            break;
+        default:
+            showMessage(window, QStringLiteral("The driver refused to write %1 registers; the PCI "
+                                               "configuration was not loaded completely.")
+                                    .arg(count));
+            break;
+    }
+}
+
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -135,10 +157,14 @@ void savePciConfiguration(MainWindow& window) {
 void loadPciConfiguration(MainWindow& window) {
     const QString path = chooseFile(window, FileKind::Ini, QFileDialog::AcceptOpen);
     if (path.isEmpty()) return;
-    WaitCursor wait;
-    const std::vector<persist::PciFunction> functions = persist::walkPciFunctions();
-    persist::LibraryPorts ports;
-    persist::applyPciLoad(persist::planPciLoad(localPath(path), functions), ports);
+    std::size_t refused = 0;
+    {
+        WaitCursor wait;
+        const std::vector<persist::PciFunction> functions = persist::walkPciFunctions();
+        persist::LibraryPorts ports;
+        refused = persist::applyPciLoad(persist::planPciLoad(localPath(path), functions), ports);
+    }
+    if (refused > 0) reportRefusedWrites(window, refused);
 }
 
 }  // namespace zelkora::app

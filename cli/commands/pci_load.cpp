@@ -74,12 +74,27 @@ Action definePciLoad(CLI::App& command) {
         const HardwareAccess access;
         if (!access.opened()) return kAccessRefused;
         const std::vector<persist::PciFunction> functions = persist::walkPciFunctions();
-        const std::vector<persist::RegisterWrite> writes = persist::planPciLoad(path, functions);
+        std::vector<persist::SkippedValue> skipped;
+        const std::vector<persist::RegisterWrite> writes =
+            persist::planPciLoad(path, functions, &skipped);
+        for (const persist::SkippedValue& value : skipped) {
+            std::fprintf(stderr,
+                         "zelkora-cli: %s: [%s] %s: \"%s\" is not one or two hexadecimal digits "
+                         "(optionally followed by h); not written\n",
+                         options->file.c_str(), value.section.c_str(), value.key.c_str(),
+                         value.value.c_str());
+        }
         persist::LibraryPorts ports;
         if (options->dryRun) {
             printChanges(writes, functions, ports);
-        } else {
-            persist::applyPciLoad(writes, ports);
+            return kSuccess;
+        }
+        if (const std::size_t refused = persist::applyPciLoad(writes, ports); refused > 0) {
+            std::fprintf(stderr,
+                         "zelkora-cli: the driver refused %zu of %zu register writes (writing "
+                         "PCI configuration space needs root); %s was not loaded completely\n",
+                         refused, writes.size(), options->file.c_str());
+            return kAccessRefused;
         }
         return kSuccess;
     };

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <set>
+#include <utility>
 
 #include "app/persist/library_ports.h"
 #include "common/pci_config.h"
@@ -20,6 +21,26 @@ namespace {
 namespace fs = std::filesystem;
 using winio::sim::portRead;
 using winio::sim::portWrite;
+
+// Refuses configuration data writes, as the live host's driver does for a
+// user who may not write configuration space.
+class RefusingConfigWrites : public common::PortIo {
+  public:
+    explicit RefusingConfigWrites(common::PortIo& ports) : ports_(ports) {}
+    uint32_t in(uint16_t port, uint8_t size) override { return ports_.in(port, size); }
+    void out(uint16_t port, uint32_t value, uint8_t size) override {
+        if (port >= 0xCFC && port <= 0xCFF) {
+            refused_ = true;
+        } else {
+            ports_.out(port, value, size);
+        }
+    }
+    bool takeRefusedWrite() override { return std::exchange(refused_, false); }
+
+  private:
+    common::PortIo& ports_;
+    bool refused_ = false;
+};
 
 class PciConfigFile : public ::testing::Test {
   protected:
@@ -125,12 +146,22 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
                                    "Bus00 Dev00 Fun00 Register 0Dh=7\n"
                                    "[Some Other Bridge]\n"
                                    "Bus00 Dev01 Fun00 Register 04h=00h\n");
-    const std::vector<RegisterWrite> writes = planPciLoad(path_.string(), functions_);
+    std::vector<SkippedValue> skipped;
+    const std::vector<RegisterWrite> writes = planPciLoad(path_.string(), functions_, &skipped);
     ASSERT_EQ(writes.size(), 2u);
+    std::vector<std::string> skippedKeys;
+    for (const SkippedValue& value : skipped)
+        skippedKeys.push_back(value.key.substr(18) + "=" + value.value);
+    EXPECT_EQ(skippedKeys, (std::vector<std::string>{"Register 05h=zz", "Register 06h=G1",
+                                                     "Register 07h= 8", "Register 08h=1FF"}))
+        << "named for the user; an empty value is no mistake";
     EXPECT_EQ(std::make_pair(int{writes[0].offset}, int{writes[0].value}), std::make_pair(0x0D, 7));
     EXPECT_EQ(std::make_pair(int{writes[1].offset}, int{writes[1].value}),
               std::make_pair(0x3C, 15));
     EXPECT_TRUE(writes[1].bus == 0 && writes[1].device == 0 && writes[1].function == 0);
+    RefusingConfigWrites refusing(ports_);
+    EXPECT_EQ(applyPciLoad(writes, refusing), 2u) << "refused writes are counted, never done";
+    EXPECT_EQ(applyPciLoad(writes, ports_), 0u);
 
     fs::remove(path_);
     EXPECT_TRUE(planPciLoad(path_.string(), functions_).empty()) << "a missing file";
