@@ -12,7 +12,8 @@ namespace zelkora::cli {
 
 Action defineCaptureMachine(CLI::App& command) {
     auto file = std::make_shared<std::string>();
-    command.add_option("FILE", *file, "The machine file (JSON); its registry goes beside it (.reg)")
+    command
+        .add_option("FILE", *file, "The machine file (JSON); its registry goes beside it (.reg)")
         ->required();
     return [file] { return capture::captureMachine(*file, std::cerr); };
 }

@@ -64,7 +64,7 @@ void writeValue(std::string& out, const Value& value) {
     out += '=';
     if (isPlainString(value)) {
         out += quotedText(std::string_view(reinterpret_cast<const char*>(value.data.data()),
-                                       value.data.size() - 1));
+                                           value.data.size() - 1));
     } else if (value.type == kRegDword && value.data.size() == 4) {
         char text[16];
         std::snprintf(text, sizeof text, "dword:%08x",
