@@ -61,10 +61,6 @@ TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
                                   portRead(0xCFC, 0x9C33'2211u, 4),
                                   portWrite(0xCFC, 0x9CA7'2211u, 4)};
     EXPECT_EQ(machine.board().recorder().accesses(), expected);
-    EXPECT_EQ((*space)[0x40], 0x11);
-    EXPECT_EQ((*space)[0x41], 0x22);
-    EXPECT_EQ((*space)[0x42], 0xA7);
-    EXPECT_EQ((*space)[0x43], 0x9C);
 
     // The top byte of the last dword.
     WritePCIConfigByte(ports, 2, 0x1F, 5, 0xFF, 0x01);
