@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
@@ -69,17 +70,12 @@ TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
 }
 
 TEST(PciConfig, ParseHexByte) {
-    EXPECT_EQ(ParseHexByte("86"), 0x86);
-    EXPECT_EQ(ParseHexByte("fE"), 0xFE);
-    EXPECT_EQ(ParseHexByte("8"), 0x08);
-    EXPECT_EQ(ParseHexByte(""), 0x00);
-    // Any character that is not a hex digit gives FFh, a trailing "h" too.
-    EXPECT_EQ(ParseHexByte("86h"), 0xFF);
-    EXPECT_EQ(ParseHexByte("zz"), 0xFF);
-    EXPECT_EQ(ParseHexByte("-"), 0xFF);
-    EXPECT_EQ(ParseHexByte("8 "), 0xFF);
-    // Kept to eight bits.
-    EXPECT_EQ(ParseHexByte("123"), 0x23);
+    // Any character that is not a hex digit gives FFh, a trailing "h" too; "123" is kept to
+    // eight bits.
+    std::vector<int> parsed;
+    for (const char* text : {"86", "fE", "8", "", "86h", "zz", "-", "8 ", "123"})
+        parsed.push_back(ParseHexByte(text));
+    EXPECT_EQ(parsed, (std::vector{0x86, 0xFE, 0x08, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x23}));
 }
 
 }  // namespace

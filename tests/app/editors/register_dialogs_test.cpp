@@ -1,7 +1,6 @@
 // The PCI and Super-I/O register dialogs on simulated boards: what each typed
 // digit writes (exact port traces), Refresh, the identification fields, the
 // dialog's own chip detection, and the empty, unknown and refused cases.
-#include <fstream>
 #include <functional>
 
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "app/editors/superio_register_dialog.h"
 #include "app/shell/main_window.h"
 #include "lib/hw/driver.h"
+#include "tests/persist/demo_machine.h"
 #include "tests/support/backend_driver.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/port_recorder.h"
@@ -31,11 +31,8 @@ namespace {
 
 // The demo board, changed by `edit` first.
 std::unique_ptr<testing::SimulatedMachine> demoBoard(
-    const std::function<void(nlohmann::json&)>& edit = {}) {
-    std::ifstream file(testing::kMachinesDir / "demo.json");
-    nlohmann::json machine = nlohmann::json::parse(file);
-    if (edit) edit(machine);
-    return std::make_unique<testing::SimulatedMachine>(machine.dump());
+    const std::function<void(nlohmann::json&)>& edit = [](nlohmann::json&) {}) {
+    return std::make_unique<testing::SimulatedMachine>(testing::demoMachine(edit));
 }
 
 // The board's driver, except that it refuses every write to the PCI data
