@@ -40,11 +40,8 @@ TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
         EXPECT_EQ(trace[2 * n + 1].port, 0xCFC);
         EXPECT_EQ(trace[2 * n + 1].size, 4);
     }
-    EXPECT_EQ(bytes[0x00], 0x86);
-    EXPECT_EQ(bytes[0x03], 0x24);
-    EXPECT_EQ(bytes[0x0B], 0x06);
-    EXPECT_EQ(bytes[0x43], 0x9C);
-    EXPECT_EQ(bytes[0xFF], 0x5A);
+    EXPECT_EQ((std::vector{bytes[0x00], bytes[0x03], bytes[0x0B], bytes[0x43], bytes[0xFF]}),
+              (std::vector<uint8_t>{0x86, 0x24, 0x06, 0x9C, 0x5A}));
 }
 
 TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
