@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lib/probes/smbios_reader.h"
@@ -45,9 +46,8 @@ TEST(SmbiosReader, FindsTheAnchorOnlyOnFourByteBoundaries) {
     ASSERT_TRUE(reader.FindEntryPoint(address));
     EXPECT_EQ(address, 0xF0010u);
     ASSERT_EQ(reader.Open(), kSmbiosOk);
-    EXPECT_EQ(reader.tableAddress(), 0xF1000u);
-    EXPECT_EQ(reader.structureCount(), 3);
-    EXPECT_EQ(reader.bcdRevision(), 0x23);
+    EXPECT_EQ(std::tuple(reader.tableAddress(), reader.structureCount(), reader.bcdRevision()),
+              std::tuple(0xF1000u, 3, 0x23));
 
     SimulatedMachine misaligned(
         R"({"bios": {"regions": [{"base": "0xF0000", "bytes": "00 00 5F 53 4D 5F", "size": 65536}]}})");

@@ -64,11 +64,8 @@ TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
 
 TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     // A minimal SMBIOS 3.0 entry point and a table of one type 0 structure and the end marker.
-    std::vector<uint8_t> entry(0x18, 0);
-    std::copy_n("_SM3_", 5, entry.begin());
-    entry[6] = 0x18;
-    entry[7] = 3;
-    entry[8] = 2;
+    std::vector<uint8_t> entry = {'_', 'S', 'M', '3', '_', 0, 0x18, 3, 2};
+    entry.resize(0x18);
     const std::vector<uint8_t> table = {0, 0x12, 0, 0,   1, 2,   0, 0xF0, 0,   0x07, 0, 0, 0, 0, 0,
                                         0, 0,    0, 'V', 0, '1', 0, 0,    127, 4,    1, 0, 0, 0};
     entry[0x0C] = static_cast<uint8_t>(table.size());
