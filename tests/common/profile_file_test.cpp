@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -89,11 +90,10 @@ TEST_F(ProfileFileTest, ReadsTrimUnquoteCutAndTakeTheFirstMatch) {
     EXPECT_EQ(profile.getString("missing", std::string(300, 'y')), std::string(255, 'y'));
     EXPECT_EQ(profile.getString("nul"), "a\0b"s);
     // Integers read the leading decimal number, saturated.
-    EXPECT_EQ(profile.getInteger("mixed", 7, "S"), 12);
-    EXPECT_EQ(profile.getInteger("letters", 7), 0);
-    EXPECT_EQ(profile.getInteger("signed", 7), -42);
-    EXPECT_EQ(profile.getInteger("big", 7), INT_MAX);
-    EXPECT_EQ(profile.getInteger("small", 7), INT_MIN);
+    EXPECT_EQ((std::vector{profile.getInteger("mixed", 7, "S"), profile.getInteger("letters", 7),
+                           profile.getInteger("signed", 7), profile.getInteger("big", 7),
+                           profile.getInteger("small", 7)}),
+              (std::vector{12, 0, -42, INT_MAX, INT_MIN}));
     EXPECT_EQ(profile.getString("missing", "d", "Nowhere"), "d");
     EXPECT_EQ(profile.getInteger("missing", 7), 7);
 }

@@ -23,6 +23,20 @@ PCIDeviceInfo hostBridge(uint16_t device = 0x2570) {
     return bridge;
 }
 
+// Provider, version and date as the probe reads them for a host bridge.
+std::string texts(uint16_t device = 0x2570) {
+    const auto read = readChipsetDriver(hostBridge(device));
+    return read.provider + "|" + read.version + "|" + read.date;
+}
+
+// The same three texts as the library's board record holds them.
+std::string boardTexts() {
+    MotherBoardInfo info{};
+    EXPECT_EQ(GetMotherBoardInfo(&info), 1);
+    return std::string(info.ChipsetDriverProvider) + "|" + info.ChipsetDriverVersion + "|" +
+           info.ChipsetDriverDate;
+}
+
 // A machine of the test's own: a registry file, a Windows directory with an
 // INF file, and the system version given.
 class ChipsetDriver : public ::testing::Test {
@@ -88,69 +102,44 @@ class ChipsetDriver : public ::testing::Test {
 
 TEST_F(ChipsetDriver, ProviderAndDriverVerFromTheInf) {
     auto xp = machine(R"({"platformId": 2, "major": 5, "minor": 1, "build": 2600})");
-    auto texts = readChipsetDriver(hostBridge());
-    EXPECT_EQ(texts.provider, "Intel");
-    EXPECT_EQ(texts.date, "07/15/2003");
-    EXPECT_EQ(texts.version, "5.1.1002");
-
+    EXPECT_EQ(texts(), "Intel|5.1.1002|07/15/2003");
     // No ProviderName, and a DriverVer without a comma.
-    texts = readChipsetDriver(hostBridge(0x2578));
-    EXPECT_EQ(texts.provider, "Unknown");
-    EXPECT_EQ(texts.date, "Unknown");
-    EXPECT_EQ(texts.version, "Unknown");
-
-    // A class key without an information file: its DriverVersion counts on
-    // the live host only.
-    texts = readChipsetDriver(hostBridge(0x2579));
-    EXPECT_EQ(texts.provider, "Linux agpgart-intel");
-    EXPECT_EQ(texts.version, "Unknown");
-
-    texts = readChipsetDriver(hostBridge(0x1234));
-    EXPECT_EQ(texts.provider, "Unknown") << "no device key";
+    EXPECT_EQ(texts(0x2578), "Unknown|Unknown|Unknown");
+    // A class key without an information file: its DriverVersion counts on the live host only.
+    EXPECT_EQ(texts(0x2579), "Linux agpgart-intel|Unknown|Unknown");
+    EXPECT_EQ(texts(0x1234), "Unknown|Unknown|Unknown") << "no device key";
 }
 
 TEST_F(ChipsetDriver, RootsFollowThePlatform) {
     auto me = machine(R"({"platformId": 1, "major": 4, "minor": 90, "build": 3000})");
-    const auto texts = readChipsetDriver(hostBridge());
-    EXPECT_EQ(texts.provider, "Intel 9x");
-    EXPECT_EQ(texts.version, "5.1.1002");
+    EXPECT_EQ(texts(), "Intel 9x|5.1.1002|07/15/2003");
 }
 
 TEST_F(ChipsetDriver, TheLiveHostSearchesTheWholeMachineKeyAndNamesKernelDriverVersions) {
     // The live host's platform: empty roots, "Driver" naming the class key's
     // whole path, and a version without an information file.
     auto linux = machine(R"({"platformId": 76, "major": 6, "minor": 1, "build": 0})");
-    const auto texts = readChipsetDriver(hostBridge(0x257A));
-    EXPECT_EQ(texts.provider, "Linux agpgart-intel");
-    EXPECT_EQ(texts.version, "6.1.0-18-amd64");
+    EXPECT_EQ(texts(0x257A), "Linux agpgart-intel|6.1.0-18-amd64|Unknown");
 
     linux.reset();
     auto windows10 = machine(R"({"platformId": 2, "major": 10, "minor": 0, "build": 19045})");
     EXPECT_EQ(readChipsetDriver(hostBridge(0x257A)).version, "Unknown");
 }
 
-TEST(ChipsetDriverDemo, DemoBoardsChipsetDriverTexts) {
-    auto demo = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
-    ASSERT_TRUE(demo->open());
-    MotherBoardInfo info{};
-    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
-    EXPECT_STREQ(info.ChipsetDriverProvider, "Intel");
-    EXPECT_STREQ(info.ChipsetDriverVersion, "5.1.1002");
-    EXPECT_STREQ(info.ChipsetDriverDate, "07/15/2003");
-}
-
-TEST(ChipsetDriverDemo, WindowsNt4LeavesTheTextsUnknownAndStillSucceeds) {
-    // The demo's host bridge, registry and INF; only the system is NT 4.0.
+TEST(ChipsetDriverDemo, DemoBoardAndWindowsNt4) {
+    {
+        auto demo = SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+        ASSERT_TRUE(demo->open());
+        EXPECT_EQ(boardTexts(), "Intel|5.1.1002|07/15/2003");
+    }
+    // The demo's host bridge, registry and INF; only the system is NT 4.0: the texts stay
+    // unknown and the call still succeeds.
     SimulatedMachine nt4(R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0,
       "build": 1381}, "windowsDirectory": "demo/windows"}, "registry": ["demo/registry.reg"],
       "pci": {"functions": [{"address": "00:00.0", "vendor": "0x8086", "device": "0x2570", "class": "0x060000",
                              "revision": "0x02", "subsystem": "0x80F21043"}]}})");
     ASSERT_TRUE(nt4.open());
-    MotherBoardInfo info{};
-    ASSERT_EQ(GetMotherBoardInfo(&info), 1);
-    EXPECT_STREQ(info.ChipsetDriverProvider, "Unknown");
-    EXPECT_STREQ(info.ChipsetDriverVersion, "Unknown");
-    EXPECT_STREQ(info.ChipsetDriverDate, "Unknown");
+    EXPECT_EQ(boardTexts(), "Unknown|Unknown|Unknown");
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ GeneralInfo generalInfo() {
     return info;
 }
 
+// Computer and user name.
+std::string names(const GeneralInfo& info) {
+    return std::string(info.ComputerName) + "|" + info.CurrentUser;
+}
+
 struct LanguageCase {
     const char* id;
     int code;
@@ -66,23 +71,18 @@ TEST(GeneralInfo, NamesFitTheirFieldsOrShowUnknown) {
         R"("computerName": "BENCH-7", "userName": "abcdefghijklmnopqrstuvwx",
            "clock": "2026-12-31 23:59:59")"));
     auto info = generalInfo();
-    EXPECT_STREQ(info.ComputerName, "BENCH-7");
-    EXPECT_STREQ(info.CurrentUser, "abcdefghijklmnopqrstuvwx") << "24 characters fit";
-    EXPECT_STREQ(info.CurrentDateTime, "2026/12/31 23:59:59");
-    // Every field is cleared behind its text.
+    // 24 characters fit; every field is cleared behind its text.
+    EXPECT_EQ(names(info) + "|" + info.CurrentDateTime,
+              "BENCH-7|abcdefghijklmnopqrstuvwx|2026/12/31 23:59:59");
     EXPECT_EQ(info.ComputerName[sizeof info.ComputerName - 1], 0);
 
     testing::SimulatedMachine tooLong(machineWith(
         R"("computerName": "a-very-long-host-name-here", "userName": "abcdefghijklmnopqrstuvwxy")"));
-    info = generalInfo();
-    EXPECT_STREQ(info.ComputerName, "Unknown");
-    EXPECT_STREQ(info.CurrentUser, "Unknown") << "25 characters leave no room for the NUL";
+    EXPECT_EQ(names(generalInfo()), "Unknown|Unknown") << "25 characters leave no room for the NUL";
 
     testing::SimulatedMachine failing(
         machineWith(R"("computerNameFails": true, "userNameFails": true)"));
-    info = generalInfo();
-    EXPECT_STREQ(info.ComputerName, "Unknown");
-    EXPECT_STREQ(info.CurrentUser, "Unknown");
+    EXPECT_EQ(names(generalInfo()), "Unknown|Unknown");
 }
 
 }  // namespace

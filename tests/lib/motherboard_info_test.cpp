@@ -3,17 +3,21 @@
 #include <string>
 
 #include "lib/probes/bios_identification.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora {
 namespace {
 
+using testing::boardLine;
 using testing::SimulatedMachine;
 
-probes::BiosIdentification split(std::string_view text) {
-    return probes::splitBiosIdentification(
+// Model, revision and date split from an identification text.
+std::string split(std::string_view text) {
+    const auto parts = probes::splitBiosIdentification(
         std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    return parts.model + "|" + parts.revision + "|" + parts.date;
 }
 
 std::string boardWithBios(const std::string& identification, const std::string& romSize) {
@@ -30,12 +34,9 @@ TEST(MotherBoardInfo, IdentificationTextAndBiosStructure) {
     MotherBoardInfo info{};
     ASSERT_EQ(GetMotherBoardInfo(&info), 1);
     EXPECT_STREQ(info.Manufacture, "Mirel Inc.");
-    EXPECT_STREQ(info.ModelName, "MB 9000 Pro");
-    EXPECT_STREQ(info.RevisionVer, "R1.02");
-    EXPECT_STREQ(info.ReleaseDate, "Jan.05.2003");
-    EXPECT_STREQ(info.BIOSVendor, "Phoenix Technologies, LTD");
-    EXPECT_STREQ(info.BIOSRevision, "6.00 PG R");  // cut to 9 characters
-    EXPECT_EQ(info.BIOSRomSize, 256);
+    // The BIOS revision is cut to 9 characters.
+    EXPECT_EQ(boardLine(info),
+              "MB 9000 Pro|R1.02|Jan.05.2003|Phoenix Technologies, LTD|6.00 PG R|256");
     EXPECT_STREQ(info.ChipsetDriverProvider, "Unknown") << "no host bridge";
 
     SimulatedMachine larger(boardWithBios("MB 9000 Pro R1.02 Jan.05.2003", "07"));
@@ -54,26 +55,14 @@ TEST(MotherBoardInfo, IdentificationTextAndBiosStructure) {
 }
 
 TEST(MotherBoardInfo, IdentificationSplitStaysInsideTheText) {
-    auto parts = split("no revision pattern here at all");
-    EXPECT_EQ(parts.model, "Unknown");
-    EXPECT_EQ(parts.revision, "Unknown");
-    EXPECT_EQ(parts.date, "Unknown");
-
+    EXPECT_EQ(split("no revision pattern here at all"), "Unknown|Unknown|Unknown");
     // 80 bytes without a NUL whose last space has its "." just past the end.
-    std::string full(77, 'A');
-    full += " R1";
+    const std::string full = std::string(77, 'A') + " R1";
     ASSERT_EQ(full.size(), probes::kBiosIdentificationLength);
-    EXPECT_EQ(split(full).model, "Unknown");
-
-    parts = split("P4 Board R2.01");
-    EXPECT_EQ(parts.model, "P4 Board");
-    EXPECT_EQ(parts.revision, "R2.01");
-    EXPECT_EQ(parts.date, "Unknown");
-
-    parts = split(std::string_view(" R1.05 Jan\0.05.2003", 19));
-    EXPECT_EQ(parts.model, "Unknown");
-    EXPECT_EQ(parts.revision, "R1.05");
-    EXPECT_EQ(parts.date, "Jan") << "the text ends at its NUL";
+    EXPECT_EQ(split(full), "Unknown|Unknown|Unknown");
+    EXPECT_EQ(split("P4 Board R2.01"), "P4 Board|R2.01|Unknown");
+    EXPECT_EQ(split(std::string_view(" R1.05 Jan\0.05.2003", 19)), "Unknown|R1.05|Jan")
+        << "the text ends at its NUL";
 
     // Tokens longer than their fields are cut when stored.
     SimulatedMachine machine(
@@ -81,9 +70,8 @@ TEST(MotherBoardInfo, IdentificationSplitStaysInsideTheText) {
     ASSERT_TRUE(machine.open());
     MotherBoardInfo info{};
     ASSERT_EQ(GetMotherBoardInfo(&info), 1);
-    EXPECT_STREQ(info.ModelName, "A board model name ");
-    EXPECT_STREQ(info.RevisionVer, "R1.023456");
-    EXPECT_STREQ(info.ReleaseDate, "Jan.05.2003");
+    EXPECT_EQ(boardLine(info),
+              "A board model name |R1.023456|Jan.05.2003|Phoenix Technologies, LTD|6.00 PG R|512");
 }
 
 }  // namespace

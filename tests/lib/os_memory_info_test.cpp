@@ -17,28 +17,26 @@ OSVersionInfo osOn(const std::string& version, int32_t expectedResult = 1) {
     return info;
 }
 
-TEST(OSVersionInfo, TableRules) {
-    auto xp = osOn(
-        R"({"platformId": 2, "major": 5, "minor": 1, "build": 70000, "servicePack": "Service Pack 2"})");
-    EXPECT_STREQ(xp.OSNameString, "Microsoft Windows XP");
-    EXPECT_EQ(xp.MajorVersion, 5u);
-    EXPECT_EQ(xp.MinorVersion, 1u);
-    EXPECT_EQ(xp.BuildNumber, 70000u) << "the NT family keeps the whole build number";
-    EXPECT_STREQ(xp.OtherInfo, "Service Pack 2");
+// Name, major.minor.build and other information.
+std::string line(const OSVersionInfo& info) {
+    return std::string(info.OSNameString) + "|" + std::to_string(info.MajorVersion) + "." +
+           std::to_string(info.MinorVersion) + "." + std::to_string(info.BuildNumber) + "|" +
+           info.OtherInfo;
+}
 
-    auto se = osOn(R"({"platformId": 1, "major": 4, "minor": 10, "build": "0x040A08AE"})");
-    EXPECT_STREQ(se.OSNameString, "Microsoft Windows 98 second");
-    EXPECT_EQ(se.BuildNumber, 0x08AEu) << "other platforms keep the low 16 bits";
-    EXPECT_STREQ(se.OtherInfo, "");
+TEST(OSVersionInfo, TableRules) {
+    // The NT family keeps the whole build number, other platforms the low 16 bits (8AEh).
+    EXPECT_EQ(line(osOn(R"({"platformId": 2, "major": 5, "minor": 1, "build": 70000,
+                            "servicePack": "Service Pack 2"})")),
+              "Microsoft Windows XP|5.1.70000|Service Pack 2");
+    EXPECT_EQ(line(osOn(R"({"platformId": 1, "major": 4, "minor": 10, "build": "0x040A08AE"})")),
+              "Microsoft Windows 98 second|4.10.2222|");
 
     EXPECT_STREQ(osOn(R"({"platformId": 1, "major": 4, "minor": 90})").OSNameString,
                  "Microsoft Windows Me");
 
-    auto unknown = osOn(R"({"platformId": 2, "major": 5, "minor": 2, "build": 3790})");
-    EXPECT_STREQ(unknown.OSNameString, "Unkown OS");
-    EXPECT_EQ(unknown.MajorVersion, 0u);
-    EXPECT_EQ(unknown.MinorVersion, 2u);
-    EXPECT_EQ(unknown.BuildNumber, 3790u);
+    EXPECT_EQ(line(osOn(R"({"platformId": 2, "major": 5, "minor": 2, "build": 3790})")),
+              "Unkown OS|0.2.3790|");
 }
 
 TEST(OSVersionInfo, FailedQueryGivesAZeroRecord) {

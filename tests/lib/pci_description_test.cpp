@@ -133,12 +133,12 @@ TEST(PciDescription, ScanRecordsFromBothSearchesAndTheExportedList) {
     DirectPciDescriptions direct;
     IndexedPciDescriptions indexed;
     const auto records = scan(direct);
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(fieldText(records[0].Description), "Nested below the first instance");
-    EXPECT_EQ(fieldText(records[1].Description), "RTL8139")
-        << "found by the retry with subsystem 0";
-    EXPECT_EQ(fieldText(records[2].Description), "");
-    EXPECT_EQ(fieldText(records[3].Description), kPciDescriptionFailure);
+    // The RTL8139 is found by the retry with subsystem 0.
+    std::vector<std::string> texts;
+    for (const auto& r : records)
+        texts.emplace_back(fieldText(r.Description));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Nested below the first instance", "RTL8139", "",
+                                               kPciDescriptionFailure}));
     expectSameRecords(records, scan(indexed));
 
     // The exported list uses the indexed search.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "lib/probes/smbios_reader.h"
@@ -20,17 +23,19 @@ constexpr char kThreeStructures[] = R"({"smbios": {
     {"type": 4, "handle": "0x0400", "formatted": "01", "strings": ["Socket 478"]}
   ]}})";
 
-struct Read {
-    uint8_t result;
-    uint8_t type;
-    uint16_t length;
-};
-
-Read readNext(SmbiosReader& reader, uint16_t& handle) {
-    std::vector<uint8_t> buffer(size_t{reader.maxStructureSize()} + 1, 0xEE);
-    uint16_t length = 0;
-    const uint8_t result = reader.ReadNext(handle, buffer, length);
-    return {result, buffer[0], length};
+// `count` reads, each as "result:type/length>next handle".
+std::string readNext(SmbiosReader& reader, uint16_t& handle, int count) {
+    std::string steps;
+    for (int i = 0; i < count; ++i) {
+        std::vector<uint8_t> buffer(size_t{reader.maxStructureSize()} + 1, 0xEE);
+        uint16_t length = 0;
+        const uint8_t result = reader.ReadNext(handle, buffer, length);
+        char text[32];
+        std::snprintf(text, sizeof text, "%s%02X:%u/%u>%04X", steps.empty() ? "" : " ", result,
+                      buffer[0], length, handle);
+        steps += text;
+    }
+    return steps;
 }
 
 TEST(SmbiosReader, FindsTheAnchorOnlyOnFourByteBoundaries) {
@@ -41,9 +46,8 @@ TEST(SmbiosReader, FindsTheAnchorOnlyOnFourByteBoundaries) {
     ASSERT_TRUE(reader.FindEntryPoint(address));
     EXPECT_EQ(address, 0xF0010u);
     ASSERT_EQ(reader.Open(), kSmbiosOk);
-    EXPECT_EQ(reader.tableAddress(), 0xF1000u);
-    EXPECT_EQ(reader.structureCount(), 3);
-    EXPECT_EQ(reader.bcdRevision(), 0x23);
+    EXPECT_EQ(std::tuple(reader.tableAddress(), reader.structureCount(), reader.bcdRevision()),
+              std::tuple(0xF1000u, 3, 0x23));
 
     SimulatedMachine misaligned(
         R"({"bios": {"regions": [{"base": "0xF0000", "bytes": "00 00 5F 53 4D 5F", "size": 65536}]}})");
@@ -65,28 +69,12 @@ TEST(SmbiosReader, WalksWrapsAndRestarts) {
     ASSERT_EQ(reader.Open(), kSmbiosOk);
     uint16_t handle = 0;
 
-    auto read = readNext(reader, handle);
-    EXPECT_EQ(read.type, 0);
-    EXPECT_EQ(read.length, 10 + 7 + 4 + 11 + 1);
-    EXPECT_EQ(handle, 0x0100);
-    read = readNext(reader, handle);
-    EXPECT_EQ(read.type, 1);
-    EXPECT_EQ(read.length, 8 + 2) << "formatted area ending in 00h, then the empty string set";
-    EXPECT_EQ(handle, 0x0400);
-    read = readNext(reader, handle);
-    EXPECT_EQ(read.result, kSmbiosOk);
-    EXPECT_EQ(read.type, 4);
-    EXPECT_EQ(handle, kSmbiosWalkEnd);
-
-    read = readNext(reader, handle);  // continues at the table start
-    EXPECT_EQ(read.type, 0);
-    EXPECT_EQ(handle, 0x0100);
-    read = readNext(reader, handle);
-    EXPECT_EQ(read.type, 1);
+    // Type 0 is 10 + 7 + 4 + 11 + 1 bytes; type 1's formatted area ends in 00h, then the
+    // empty string set. After the last the walk continues at the table start.
+    EXPECT_EQ(readNext(reader, handle, 5),
+              "00:0/33>0100 00:1/10>0400 00:4/17>FFFF 00:0/33>0100 00:1/10>0400");
     handle = 0;  // a fresh walk
-    read = readNext(reader, handle);
-    EXPECT_EQ(read.type, 0);
-    EXPECT_EQ(handle, 0x0100);
+    EXPECT_EQ(readNext(reader, handle, 1), "00:0/33>0100");
 
     const auto found = reader.FindStructure(4);
     ASSERT_TRUE(found);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/superio_access.h"
@@ -29,6 +31,20 @@ using winio::sim::portWrite;
 
 const auto walk = testing::superIoRecords;
 
+// Each record as "PnP-id instance/logical-device start-end description".
+std::vector<std::string> lines(const std::vector<SuperIODeviceInfo>& records,
+                               bool descriptions = true) {
+    std::vector<std::string> out;
+    for (const auto& r : records) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%04X %u/%u %04X-%04X %s", r.PnPID, r.Instance,
+                      r.LogicalDevice, r.IOStart, r.IOEnd, descriptions ? r.Description : "");
+        out.push_back(text);
+    }
+    return out;
+}
+using Lines = std::vector<std::string>;
+
 std::vector<SuperIODeviceInfo> enumerate(const fs::path& descriptionFile,
                                          std::string& manufacturer) {
     return enumerateSuperIoDevices(hw::driverPorts(), manufacturer, descriptionFile.string());
@@ -48,21 +64,18 @@ TEST(SuperIo, DemoBoardListsItsLogicalDevicesWithRangesAndRegistryNames) {
     }
     EXPECT_EQ(records[0].Registers[0x74], 0x02);
     EXPECT_EQ(records[0].Registers[0x20], 0x52) << "global registers read through the device";
-    EXPECT_STREQ(records[0].Description, "Standard floppy disk controller") << "DeviceDesc retry";
-    EXPECT_EQ(records[1].Instance, 1);
-    EXPECT_EQ(records[1].LogicalDevice, 2) << "UART A key";
-    EXPECT_EQ(records[2].Instance, 2);
-    EXPECT_EQ(records[2].LogicalDevice, 3) << "UART B key";
-
-    // Infrared and the plain parallel port have no registry entry: both get
-    // identifier 0, and only the first is listed.
-    EXPECT_EQ(records[3].PnPID, 0);
-    EXPECT_EQ(records[3].LogicalDevice, 6);
+    // The floppy's name comes from the DeviceDesc retry; UART A and B keys are logical
+    // devices 2 and 3. Infrared and the plain parallel port have no registry entry: both
+    // get identifier 0, and only the first is listed. MIDI shares logical device 7 with
+    // the game port: its base is 62h/63h.
+    EXPECT_EQ(lines(records),
+              (Lines{"0700 0/0 03F0-03F7 Standard floppy disk controller",
+                     "0501 1/2 03F8-03FF Communications Port (COM1)",
+                     "0501 2/3 02F8-02FF Communications Port (COM2)", "0000 0/6 0000-0007 ",
+                     "0401 0/1 0378-037F ECP Printer Port (LPT1)",
+                     "B006 0/7 0330-0331 MPU-401 Compatible MIDI Device",
+                     "B02F 0/7 0201-0201 Standard Game Port"}));
     EXPECT_STREQ(records[3].DeviceClass, "Device does not fit any of the defined superio id");
-    EXPECT_STREQ(records[3].Description, "");
-    // MIDI shares logical device 7 with the game port: its base is 62h/63h.
-    EXPECT_EQ(records[5].PnPID, 0xB006);
-    EXPECT_EQ(records[5].IOStart, 0x330);
 }
 
 TEST(SuperIo, ChipAnsweringAt3F0AndAt2EIsFoundThrough3F0ButConfiguredAt2E) {
@@ -112,18 +125,12 @@ TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
         EXPECT_EQ(record.ChipID, 0x3C);
         EXPECT_STREQ(record.ChipType, "VIA VT82C686A/B / VT1211");
     }
-    EXPECT_EQ(records[0].IOStart, 0x3F0);
-    EXPECT_EQ(records[0].IOEnd, 0x3F5);
+    // The floppy has no registry entry; the game port sits below VIA's audio enumerator
+    // as *PNPB02F.
+    EXPECT_EQ(lines(records),
+              (Lines{"0000 0/0 03F0-03F5 ", "0000 1/0 03F8-03FF ", "0000 2/0 02F8-02FF ",
+                     "B02F 0/0 0200-0207 VIA Gameport Joystick"}));
     EXPECT_EQ(records[0].IOStart2, 0x3F7);
-    EXPECT_EQ(records[0].PnPID, 0) << "no registry entry";
-    EXPECT_EQ(records[1].Instance, 1);
-    EXPECT_EQ(records[2].Instance, 2);
-    EXPECT_EQ(records[2].IOStart, 0x2F8);
-    // The game port sits below VIA's audio enumerator as *PNPB02F.
-    EXPECT_EQ(records[3].PnPID, 0xB02F);
-    EXPECT_STREQ(records[3].Description, "VIA Gameport Joystick");
-    EXPECT_EQ(records[3].IOStart, 0x200);
-    EXPECT_EQ(records[3].IOEnd, 0x207);
 }
 
 TEST(SuperIo, IteChipIsNamedByItsSixteenBitSection) {
@@ -134,14 +141,11 @@ TEST(SuperIo, IteChipIsNamedByItsSixteenBitSection) {
     const auto records = walk();
     ASSERT_FALSE(records.empty());
     const auto& uart = records[1];
-    EXPECT_EQ(uart.ChipID, 0x87);
-    EXPECT_EQ(uart.ChipRevision, 0x12);
-    EXPECT_EQ(uart.ChipID16, 0x8712);
-    EXPECT_EQ(uart.ChipRevision16, 0x07);
+    EXPECT_EQ(std::tuple(uart.ChipID, uart.ChipRevision, uart.ChipID16, uart.ChipRevision16,
+                         uart.LogicalDevice, uart.IOStart),
+              std::tuple(0x87, 0x12, 0x8712, 0x07, 1, 0x3F8));
     EXPECT_STREQ(uart.Manufacturer, "ITE");
     EXPECT_STREQ(uart.ChipType, "ITE IT8712F");
-    EXPECT_EQ(uart.LogicalDevice, 1);
-    EXPECT_EQ(uart.IOStart, 0x3F8);
 }
 
 constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0}},
@@ -166,17 +170,13 @@ TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
     for (const auto& record : records) {
         EXPECT_STREQ(record.Description, "WinNT4.0 do not report this information!");
     }
-    EXPECT_EQ(records[0].LogicalDevice, 255);
-    EXPECT_EQ(records[0].IOStart, 0);
-    EXPECT_EQ(records[0].IOEnd, 7);
-    EXPECT_EQ(records[0].Registers[0x20], 0) << "a missing device is not read";
-    EXPECT_EQ(records[2].LogicalDevice, 255);
-    EXPECT_EQ(records[5].IOStart2, 0x778);
     // MIDI has its own device (absent on the board: all FFh), so no 62h/63h.
-    EXPECT_EQ(records[6].LogicalDevice, 11);
-    EXPECT_EQ(records[6].IOStart, 0xFFFF);
-    EXPECT_EQ(records[7].IOStart, 0x200);
-    EXPECT_EQ(records[7].IOEnd, 0x200);
+    EXPECT_EQ(lines(records, false),
+              (Lines{"0700 0/255 0000-0007 ", "0501 1/4 03F8-03FF ", "0501 2/255 0000-0007 ",
+                     "0510 0/255 0000-0007 ", "0400 0/3 0378-037F ", "0401 0/3 0378-037F ",
+                     "B006 0/11 FFFF-0000 ", "B02F 0/9 0200-0200 "}));
+    EXPECT_EQ(records[0].Registers[0x20], 0) << "a missing device is not read";
+    EXPECT_EQ(records[5].IOStart2, 0x778);
     EXPECT_EQ(manufacturer, "SMSC");
 }
 
@@ -257,14 +257,11 @@ TEST(SuperIo, LiveRegistryNamesLogicalDevicesFromTheFirmwaresPnpDevices) {
     std::string manufacturer;
     const auto records = enumerate(file, manufacturer);
     ASSERT_EQ(records.size(), 5u) << "devices without a name share identifier 0: one is listed";
-    EXPECT_EQ(records[0].PnPID, 0x0700);
-    EXPECT_STREQ(records[0].Description, "Standard floppy disk controller");
-    EXPECT_EQ(records[1].IOStart, 0x3F8);
-    EXPECT_STREQ(records[1].Description, "Communications Port (COM1)") << "ttyS0 is the first";
-    EXPECT_STREQ(records[2].Description, "Communications Port (COM2)");
-    EXPECT_EQ(records[3].PnPID, 0) << "no infrared port listed";
-    EXPECT_EQ(records[4].PnPID, 0x0400);
-    EXPECT_STREQ(records[4].Description, "Printer Port");
+    // ttyS0 is the first port; no infrared port listed.
+    EXPECT_EQ(lines(records), (Lines{"0700 0/0 03F0-03F7 Standard floppy disk controller",
+                                     "0501 1/4 03F8-03FF Communications Port (COM1)",
+                                     "0501 2/5 02F8-02FF Communications Port (COM2)",
+                                     "0000 0/255 0000-0007 ", "0400 0/3 0378-037F Printer Port"}));
 }
 
 // On current boards 00:07.0 is a root port or a dummy host bridge: the VIA

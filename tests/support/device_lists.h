@@ -34,4 +34,35 @@ inline std::string pciAddress(const PCIDeviceInfo& r) {
     return text;
 }
 
+// One record as a line, so that a test compares a whole record at once.
+// Drive: type, model, serial, firmware, then sectors, general configuration, major
+// version, PIO and DMA capabilities.
+inline std::string driveLine(const IDEDeviceInfo& r) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%02X %s|%s|%s|%u %04X %04X %04X %04X", r.DeviceType,
+                  r.ModelNumber, r.SerialNumber, r.FirmwareRev, r.TotalSectors, r.GenCfgInfo,
+                  r.MajorVersion, r.PIOCapability, r.DMACapability);
+    return text;
+}
+inline std::vector<std::string> driveLines() {
+    std::vector<std::string> lines;
+    for (const auto& r : ideRecords())
+        lines.push_back(driveLine(r));
+    return lines;
+}
+// Board: model, revision, date, BIOS vendor, BIOS revision, ROM size in KiB.
+inline std::string boardLine(const MotherBoardInfo& b) {
+    char text[192];
+    std::snprintf(text, sizeof text, "%s|%s|%s|%s|%s|%u", b.ModelName, b.RevisionVer, b.ReleaseDate,
+                  b.BIOSVendor, b.BIOSRevision, b.BIOSRomSize);
+    return text;
+}
+// Processor: version, speed, external clock, ratio, socket.
+inline std::string cpuLine(const ProcessorInfo& c) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%s|%u|%u|%.1f|%s", c.CPUVersionStr, c.CPUSpeed,
+                  c.CPUExtendedClock, static_cast<double>(c.CPURatio), c.CPUSocketType);
+    return text;
+}
+
 }  // namespace zelkora::testing

@@ -24,8 +24,21 @@ namespace zelkora::winio::live {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::boardLine;
+using testing::cpuLine;
+using testing::driveLines;
 using testing::FakeRoot;
 using testing::fileBytes;
+
+// An SMBIOS 3.`minor` entry point.
+std::string sm3Entry(uint8_t minor) {
+    std::string entry(0x18, '\0');
+    entry.replace(0, 5, "_SM3_");
+    entry[6] = 0x18;
+    entry[7] = 3;
+    entry[8] = static_cast<char>(minor);
+    return entry;
+}
 
 // The ata_device "id" attribute: eight words a line.
 std::string kernelIdentifyText(const IdentifyWords& words) {
@@ -72,7 +85,16 @@ class LiveFakeRoot : public ::testing::Test {
   protected:
     void TearDown() override { zelkora::testing::resetLibrary(); }
     static void openLibrary() { ASSERT_TRUE(zelkora::testing::openLiveLibrary()); }
-    static std::vector<IDEDeviceInfo> drives() { return zelkora::testing::ideRecords(); }
+    static MotherBoardInfo board() {
+        MotherBoardInfo info{};
+        EXPECT_EQ(GetMotherBoardInfo(&info), 1);
+        return info;
+    }
+    static ProcessorInfo cpu() {
+        ProcessorInfo info{};
+        EXPECT_EQ(GetProcessorInfo(&info), 1);
+        return info;
+    }
     FakeRoot root_{"zelkora-live-root"};
 };
 
@@ -107,37 +129,18 @@ TEST_F(LiveFakeRoot, LaptopWithoutTablesShowsItsDrivesBoardAndProcessorAndWrites
     const std::string rootPortBytes = fileBytes(rootPort);
     openLibrary();
 
-    const auto records = drives();
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].DeviceType, 0xAA);
-    EXPECT_STREQ(records[0].ModelNumber, "Samsung SSD 870 EVO 1TB");
-    EXPECT_STREQ(records[0].SerialNumber, "SN-Sams");
-    EXPECT_STREQ(records[0].FirmwareRev, "FW1");
-    EXPECT_EQ(records[0].TotalSectors, 0x0FFF'FFFFu);
-    EXPECT_EQ(records[0].PIOCapability, 0x0003);
-    EXPECT_EQ(records[1].DeviceType, 0xAA) << "dev2.0 before dev10.0: by number";
-    EXPECT_EQ(records[1].TotalSectors, 123456789u);
-    EXPECT_EQ(records[2].DeviceType, 0x55);
-    EXPECT_STREQ(records[2].ModelNumber, "HL-DT-ST DVDRAM GUD0N");
-    EXPECT_EQ(records[2].TotalSectors, 0u);
-    EXPECT_EQ(records[3].DeviceType, 0x00);
-
-    MotherBoardInfo board{};
-    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
-    EXPECT_STREQ(board.ModelName, "Z390 AORUS PRO");
-    EXPECT_STREQ(board.RevisionVer, kNoRevision.data()) << "\"x.x\" cannot stand as a revision";
-    EXPECT_STREQ(board.ReleaseDate, "03/14/2019");
-    EXPECT_STREQ(board.BIOSVendor, "LENOVO");
-    EXPECT_STREQ(board.BIOSRevision, "N2HET62W ") << "cut to its field, not shifted into another";
-    EXPECT_EQ(board.BIOSRomSize, 0) << "the size is not known";
-
-    ProcessorInfo cpu{};
-    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
-    EXPECT_STREQ(cpu.CPUVersionStr, "Intel(R) Core(TM) i7-970");
-    EXPECT_EQ(cpu.CPUSpeed, 3600) << "the rated clock of the model name";
-    EXPECT_EQ(cpu.CPUExtendedClock, 0);
-    EXPECT_STREQ(cpu.CPUSocketType, "Unknown");
-
+    // dev2.0 before dev10.0: by number; the cut-short dev3.0 is left out.
+    EXPECT_EQ(driveLines(),
+              (std::vector<std::string>{
+                  "AA Samsung SSD 870 EVO 1TB|SN-Sams|FW1|268435455 0040 0000 0003 407F",
+                  "AA WDC WD10SPZX-22Z10T1|SN-WDC|FW1|123456789 0040 0000 0003 407F",
+                  "55 HL-DT-ST DVDRAM GUD0N|SN-HL-D|FW1|0 85C0 0000 0003 407F",
+                  "00 |||0 0000 0000 55AA 55AA"}));
+    // "x.x" cannot stand as a revision; the BIOS version is cut to its field, not shifted
+    // into another; the ROM size is not known.
+    EXPECT_EQ(boardLine(board()), "Z390 AORUS PRO|--.--|03/14/2019|LENOVO|N2HET62W |0");
+    // The rated clock of the model name.
+    EXPECT_EQ(cpuLine(cpu()), "Intel(R) Core(TM) i7-970|3600|0|0.0|Unknown");
     EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "a floating bus has no chip";
     EXPECT_EQ(fileBytes(rootPort), rootPortBytes);
 }
@@ -151,33 +154,20 @@ TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
     root_.write("sys/class/nvme/nvme2/model", "Third disk\n");
     openLibrary();
 
-    const auto records = drives();
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].DeviceType, 0xAA);
-    EXPECT_STREQ(records[0].ModelNumber, "Samsung SSD 980 PRO 1TB");
-    EXPECT_STREQ(records[0].SerialNumber, "S5GXNF0R123456");
-    EXPECT_STREQ(records[0].FirmwareRev, "5B2QGXA7");
-    EXPECT_EQ(records[0].TotalSectors, 0x0FFF'FFFFu) << "saturates as a large ATA disk reports it";
-    EXPECT_EQ(records[0].PIOCapability, 0x55AA);
-    EXPECT_STREQ(records[1].ModelNumber, "Third disk") << "nvme2 before nvme10";
-    EXPECT_EQ(records[1].TotalSectors, 0u) << "no namespace, no size";
-    EXPECT_STREQ(records[2].ModelNumber, "Second disk");
-    EXPECT_EQ(records[3].DeviceType, 0x00);
-
-    MotherBoardInfo board{};
-    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
-    EXPECT_STREQ(board.ModelName, "Unknown") << "no DMI identity, no text";
-    EXPECT_STREQ(board.BIOSVendor, "Unknown");
-    EXPECT_EQ(board.BIOSRomSize, 0);
-    // Without a readable table only the processor identifies itself.
-    ProcessorInfo cpu{};
-    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
-    EXPECT_EQ(cpu.CPUSpeed, 0);
-    EXPECT_FLOAT_EQ(cpu.CPURatio, 0.0f);
-    EXPECT_STREQ(cpu.CPUSocketType, "Unknown");
-    EXPECT_STREQ(cpu.CPUVersionStr, "Unknown");
+    // The size saturates as a large ATA disk reports it; nvme2 before nvme10; no namespace,
+    // no size.
+    EXPECT_EQ(
+        driveLines(),
+        (std::vector<std::string>{
+            "AA Samsung SSD 980 PRO 1TB|S5GXNF0R123456|5B2QGXA7|268435455 0040 0000 55AA 55AA",
+            "AA Third disk| | |0 0040 0000 55AA 55AA", "AA Second disk| | |0 0040 0000 55AA 55AA",
+            "00 |||0 0000 0000 55AA 55AA"}));
+    // No DMI identity, no text; without a readable table only the processor identifies itself.
+    EXPECT_EQ(boardLine(board()), "Unknown|Unknown|Unknown|Unknown|Unknown|0");
+    const ProcessorInfo info = cpu();
+    EXPECT_EQ(cpuLine(info), "Unknown|0|0|0.0|Unknown");
 #if defined(__x86_64__) || defined(__i386__)
-    EXPECT_EQ(std::strlen(cpu.CPUVendorID), 12u) << "CPUID still answers";
+    EXPECT_EQ(std::strlen(info.CPUVendorID), 12u) << "CPUID still answers";
 #endif
 }
 
@@ -198,38 +188,17 @@ TEST_F(LiveFakeRoot, FirmwareTableBehindEitherEntryPointGivesProcessorAndBiosFie
     root_.write("sys/class/dmi/id/board_name", "PRIME B650M-A\n");
     root_.write("sys/class/dmi/id/board_version", "R1.05\n");
     root_.write("sys/class/dmi/id/bios_date", "03/12/2023\n");
-    std::string entry(0x18, '\0');
-    entry.replace(0, 5, "_SM3_");
-    entry[6] = 0x18;
-    entry[7] = 3;
-    entry[8] = 5;
-    root_.write(tables + "smbios_entry_point", entry);
+    root_.write(tables + "smbios_entry_point", sm3Entry(5));
     openLibrary();
-    ProcessorInfo cpu{};
-    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
-    EXPECT_EQ(cpu.CPUSpeed, 3000);
-    EXPECT_EQ(cpu.CPUExtendedClock, 100);
-    EXPECT_FLOAT_EQ(cpu.CPURatio, 30.0f);
-    EXPECT_STREQ(cpu.CPUSocketType, "AM5");
-    EXPECT_STREQ(cpu.CPUVersionStr, "Ryzen");
-    MotherBoardInfo board{};
-    ASSERT_EQ(GetMotherBoardInfo(&board), 1);
-    EXPECT_STREQ(board.BIOSVendor, "Ven");
-    EXPECT_STREQ(board.BIOSRevision, "1.2");
-    EXPECT_EQ(board.BIOSRomSize, 1024);
-    EXPECT_STREQ(board.ModelName, "PRIME B650M-A");
-    EXPECT_STREQ(board.RevisionVer, "R1.05");
-    EXPECT_STREQ(board.ReleaseDate, "03/12/2023");
+    EXPECT_EQ(cpuLine(cpu()), "Ryzen|3000|100|30.0|AM5");
+    EXPECT_EQ(boardLine(board()), "PRIME B650M-A|R1.05|03/12/2023|Ven|1.2|1024");
 
     // An SMBIOS 2.x firmware keeping its table just below 4 GiB.
     const auto classic = sim::makeSmbiosEntryPoint(
         {2, 7, 3, 0x28, static_cast<uint16_t>(kTable.size()), 0xFFFF'FFC0});
     root_.write(tables + "smbios_entry_point", std::string(classic.begin(), classic.end()));
     openLibrary();
-    cpu = {};
-    ASSERT_EQ(GetProcessorInfo(&cpu), 1);
-    EXPECT_EQ(cpu.CPUSpeed, 3000);
-    EXPECT_STREQ(cpu.CPUSocketType, "AM5");
+    EXPECT_EQ(cpuLine(cpu()), "Ryzen|3000|100|30.0|AM5");
 }
 
 TEST_F(LiveFakeRoot, Smbios31RomSizeByteFFhUsesTheExtendedSize) {
@@ -241,11 +210,6 @@ TEST_F(LiveFakeRoot, Smbios31RomSizeByteFFhUsesTheExtendedSize) {
     for (const auto& [minor, extended, kilobytes] :
          {Case{3, 0x0020, 32768}, Case{2, 0x4040, 0xFFFF}, Case{0, 0x0020, 16384}}) {
         SCOPED_TRACE(minor);
-        std::string entry(0x18, '\0');
-        entry.replace(0, 5, "_SM3_");
-        entry[6] = 0x18;
-        entry[7] = 3;
-        entry[8] = static_cast<char>(minor);
         std::string table = {0, 0x1A, 0, 0, 1, 2, 0, '\xF0', 0, '\xFF'};
         table.resize(0x18, '\0');
         table += {static_cast<char>(extended), static_cast<char>(extended >> 8)};
@@ -254,58 +218,43 @@ TEST_F(LiveFakeRoot, Smbios31RomSizeByteFFhUsesTheExtendedSize) {
             "F12\0\0",
             9);
         table += std::string("\x7F\x04\x01\x00\x00\x00", 6);
-        root_.write("sys/firmware/dmi/tables/smbios_entry_point", entry);
+        root_.write("sys/firmware/dmi/tables/smbios_entry_point", sm3Entry(minor));
         root_.write("sys/firmware/dmi/tables/DMI", table);
         openLibrary();
-        MotherBoardInfo board{};
-        ASSERT_EQ(GetMotherBoardInfo(&board), 1);
-        EXPECT_STREQ(board.BIOSRevision, "F12");
-        EXPECT_EQ(board.BIOSRomSize, kilobytes);
+        EXPECT_EQ(boardLine(board()),
+                  "Unknown|Unknown|Unknown|AMI|F12|" + std::to_string(kilobytes));
     }
 }
 
 TEST(LiveIdentification, SplitsBackIntoBoardRevisionAndDate) {
-    struct Case {
-        DmiIdentity identity;
-        const char *model, *revision, *date;
-    };
-    const std::string longBoard(90, 'B');
-    const Case cases[] = {
-        {{"", "2.17.1246", "07/02/2021", "", "PRIME B650M-A WIFI II", "Rev 1.xx"},
-         "PRIME B650M-A WIFI II",
-         "--.--",
-         "07/02/2021"},
-        {{"", "F12", "11/05/2019", "", "Z390 AORUS PRO", "R1.05"},
-         "Z390 AORUS PRO",
-         "R1.05",
-         "11/05/2019"},
-        {{"", "N2HET62W (1.45 )", "03/14/2019", "", "20QD0007GE", "SDK0J40697 WIN"},
-         "20QD0007GE",
-         "--.--",
-         "03/14/2019"},
-        {{"", "", "01/01/2020", "", "Board 12.3 X", "V1.0"}, "Board_12.3 X", "V1.0", "01/01/2020"},
-        {{"", "", "", "", "X570 GAMING", "1.0"}, "X570 GAMING", "--.--", "Unknown"},
-        {{"", "", "01/01/2020", "", "", ""}, "Unknown", "--.--", "01/01/2020"},
-        {{"", "", "Jan 1 2020", "", "B", "..1"}, "B", "--.--", "Unknown"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.identity.boardName);
-        const std::string text = buildIdentificationText(c.identity);
-        ASSERT_LE(text.size(), probes::kBiosIdentificationLength);
-        const auto split = probes::splitBiosIdentification(
+    const auto split = [](const std::string& text) {
+        const auto parts = probes::splitBiosIdentification(
             {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-        EXPECT_EQ(split.model, c.model);
-        EXPECT_EQ(split.revision, c.revision);
-        EXPECT_EQ(split.date, c.date);
+        return parts.model + "|" + parts.revision + "|" + parts.date;
+    };
+    // DMI identity, then what the library reads back as model|revision|date.
+    const std::pair<DmiIdentity, std::string> cases[] = {
+        {{"", "2.17.1246", "07/02/2021", "", "PRIME B650M-A WIFI II", "Rev 1.xx"},
+         "PRIME B650M-A WIFI II|--.--|07/02/2021"},
+        {{"", "F12", "11/05/2019", "", "Z390 AORUS PRO", "R1.05"},
+         "Z390 AORUS PRO|R1.05|11/05/2019"},
+        {{"", "N2HET62W (1.45 )", "03/14/2019", "", "20QD0007GE", "SDK0J40697 WIN"},
+         "20QD0007GE|--.--|03/14/2019"},
+        {{"", "", "01/01/2020", "", "Board 12.3 X", "V1.0"}, "Board_12.3 X|V1.0|01/01/2020"},
+        {{"", "", "", "", "X570 GAMING", "1.0"}, "X570 GAMING|--.--|Unknown"},
+        {{"", "", "01/01/2020", "", "", ""}, "Unknown|--.--|01/01/2020"},
+        {{"", "", "Jan 1 2020", "", "B", "..1"}, "B|--.--|Unknown"},
+    };
+    for (const auto& [identity, expected] : cases) {
+        const std::string text = buildIdentificationText(identity);
+        ASSERT_LE(text.size(), probes::kBiosIdentificationLength) << identity.boardName;
+        EXPECT_EQ(split(text), expected);
     }
-    // A board name too long for the 80 bytes is cut; the date survives.
+    // A board name too long for the 80 bytes is cut; the revision and date survive.
     const std::string text =
-        buildIdentificationText({"", "", "12/31/2022", "", longBoard, "R2.00"});
+        buildIdentificationText({"", "", "12/31/2022", "", std::string(90, 'B'), "R2.00"});
     ASSERT_EQ(text.size(), probes::kBiosIdentificationLength);
-    const auto split = probes::splitBiosIdentification(
-        {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    EXPECT_EQ(split.revision, "R2.00");
-    EXPECT_EQ(split.date, "12/31/2022");
+    EXPECT_TRUE(split(text).ends_with("|R2.00|12/31/2022")) << split(text);
     EXPECT_TRUE(buildIdentificationText({}).empty());
 }
 

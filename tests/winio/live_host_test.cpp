@@ -28,11 +28,8 @@ class LiveHostTest : public ::testing::Test {
 
 TEST_F(LiveHostTest, ServesConfigurationSpaceFromSysfsAndFloatsTheRest) {
     // As an unprivileged reader sees it: only the first 64 bytes.
-    std::vector<uint8_t> config(64, 0);
-    config[0] = 0x86;
-    config[1] = 0x80;
-    config[2] = 0xD3;
-    config[3] = 0x24;
+    std::vector<uint8_t> config = {0x86, 0x80, 0xD3, 0x24};
+    config.resize(64);
     writeConfig("0000:00:1f.3", config);
     LiveHost host(paths_);
     host.writePort(0xCF8, 0x8000'FB00, 4);  // 00:1f.3
@@ -67,11 +64,8 @@ TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
 
 TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     // A minimal SMBIOS 3.0 entry point and a table of one type 0 structure and the end marker.
-    std::vector<uint8_t> entry(0x18, 0);
-    std::copy_n("_SM3_", 5, entry.begin());
-    entry[6] = 0x18;
-    entry[7] = 3;
-    entry[8] = 2;
+    std::vector<uint8_t> entry = {'_', 'S', 'M', '3', '_', 0, 0x18, 3, 2};
+    entry.resize(0x18);
     const std::vector<uint8_t> table = {0, 0x12, 0, 0,   1, 2,   0, 0xF0, 0,   0x07, 0, 0, 0, 0, 0,
                                         0, 0,    0, 'V', 0, '1', 0, 0,    127, 4,    1, 0, 0, 0};
     entry[0x0C] = static_cast<uint8_t>(table.size());
@@ -103,9 +97,8 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
 // Within a walk each function is read once and absent ones are never tried,
 // yet no write and no change outside a walk is ever hidden by what was read.
 TEST_F(LiveHostTest, AWalkReadsEachSpaceOnceWithoutHidingWritesOrChanges) {
-    std::vector<uint8_t> config(256, 0);
-    config[0] = 0x86;
-    config[1] = 0x80;
+    std::vector<uint8_t> config = {0x86, 0x80};
+    config.resize(256);
     config[0x10] = 0x01;
     writeConfig("0000:00:1f.3", config);
     LiveHost host(paths_);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/device_lists.h"
@@ -35,18 +36,13 @@ TEST(LspciDump, ReadsFunctionsOfDomainZeroOnly) {
         "00: dd dd dd dd\n");
     ASSERT_EQ(functions.size(), 2u);
     const auto& smbus = functions[0];
-    EXPECT_EQ(smbus.bus, 0x00);
-    EXPECT_EQ(smbus.device, 0x1F);
-    EXPECT_EQ(smbus.function, 3);
-    EXPECT_EQ(smbus.config[0x00], 0x86);
-    EXPECT_EQ(smbus.config[0x0B], 0x0C);
-    EXPECT_EQ(smbus.config[0x3C], 0x11);
-    EXPECT_EQ(smbus.config[0x3E], 0xFF) << "bytes past a short line are not shown";
-    EXPECT_EQ(smbus.config[0x10], 0xFF) << "lines not shown read FFh";
-    EXPECT_EQ(smbus.config[0xFF], 0x5A);
-    EXPECT_EQ(functions[1].bus, 0x03);
-    EXPECT_EQ(functions[1].device, 0x1C);
-    EXPECT_EQ(functions[1].function, 7);
+    EXPECT_EQ(std::tuple(smbus.bus, smbus.device, smbus.function), std::tuple(0x00, 0x1F, 3));
+    // Bytes past a short line (3Eh) and lines not shown (10h) read FFh.
+    EXPECT_EQ((std::vector{smbus.config[0x00], smbus.config[0x0B], smbus.config[0x3C],
+                           smbus.config[0x3E], smbus.config[0x10], smbus.config[0xFF]}),
+              (std::vector<uint8_t>{0x86, 0x0C, 0x11, 0xFF, 0xFF, 0x5A}));
+    EXPECT_EQ(std::tuple(functions[1].bus, functions[1].device, functions[1].function),
+              std::tuple(0x03, 0x1C, 7));
     EXPECT_EQ(functions[1].config[0x01], 0x80);
     EXPECT_EQ(functions[1].config[0x02], 0xFF) << "not overwritten by another domain's bytes";
 }

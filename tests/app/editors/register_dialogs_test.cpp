@@ -1,7 +1,6 @@
 // The PCI and Super-I/O register dialogs on simulated boards: what each typed
 // digit writes (exact port traces), Refresh, the identification fields, the
 // dialog's own chip detection, and the empty, unknown and refused cases.
-#include <fstream>
 #include <functional>
 
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "app/editors/superio_register_dialog.h"
 #include "app/shell/main_window.h"
 #include "lib/hw/driver.h"
+#include "tests/persist/demo_machine.h"
 #include "tests/support/backend_driver.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/port_recorder.h"
@@ -31,11 +31,8 @@ namespace {
 
 // The demo board, changed by `edit` first.
 std::unique_ptr<testing::SimulatedMachine> demoBoard(
-    const std::function<void(nlohmann::json&)>& edit = {}) {
-    std::ifstream file(testing::kMachinesDir / "demo.json");
-    nlohmann::json machine = nlohmann::json::parse(file);
-    if (edit) edit(machine);
-    return std::make_unique<testing::SimulatedMachine>(machine.dump());
+    const std::function<void(nlohmann::json&)>& edit = [](nlohmann::json&) {}) {
+    return std::make_unique<testing::SimulatedMachine>(testing::demoMachine(edit));
 }
 
 // The board's driver, except that it refuses every write to the PCI data
@@ -101,8 +98,21 @@ Trace configByteWrite(uint32_t address, uint32_t before, uint32_t after) {
     return {portWrite(0xCF8, address, 4), portRead(0xCFC, before, 4), portWrite(0xCFC, after, 4)};
 }
 
+Trace& operator+=(Trace& trace, const Trace& more) {
+    trace.insert(trace.end(), more.begin(), more.end());
+    return trace;
+}
+
 QString field(const RegisterDialog& dialog, int id) {
     return dialog.fieldText(id);
+}
+
+// Several fields' texts, joined by '|'.
+QString fields(const RegisterDialog& dialog, std::initializer_list<int> ids) {
+    QStringList texts;
+    for (int id : ids)
+        texts << dialog.fieldText(id);
+    return texts.join(QLatin1Char('|'));
 }
 
 }  // namespace
@@ -117,13 +127,9 @@ class RegisterDialogsTest : public QObject {
         PCIRegisterDialog dialog(Language::English);
         QCOMPARE(dialog.property("templateId").toInt(), 173);
         QCOMPARE(dialog.deviceList().currentRow(), 0);
-        QCOMPARE(field(dialog, 1022), QStringLiteral("00h"));
-        QCOMPARE(field(dialog, 1016), QStringLiteral("8086h"));
-        QCOMPARE(field(dialog, 1019), QStringLiteral("2570h"));
-        QCOMPARE(field(dialog, 1020), QStringLiteral("80F21043h"));
-        QCOMPARE(field(dialog, 1015), QStringLiteral("-"));  // IRQ 00h
-        for (int id : {1230, 1231, 1232})
-            QCOMPARE(field(dialog, id), QStringLiteral("-"));
+        // IRQ 00h shows as "-".
+        QCOMPARE(fields(dialog, {1022, 1016, 1019, 1020, 1015, 1230, 1231, 1232}),
+                 QStringLiteral("00h|8086h|2570h|80F21043h|-|-|-|-"));
         focusGrid(dialog, board);
 
         // Host bridge 00:00.0, dword 01h = bytes 04h-07h: 06h 00h 90h 00h.
@@ -132,12 +138,9 @@ class RegisterDialogsTest : public QObject {
         QTest::keyClick(&dialog.grid(), Qt::Key_3, {});
         QTest::keyClick(&dialog.grid(), Qt::Key_F, {});
         Trace expected = configByteWrite(0x8000'0004, 0x0090'0006, 0x0090'0036);
-        const Trace second = configByteWrite(0x8000'0004, 0x0090'0036, 0x0090'003F);
-        expected.insert(expected.end(), second.begin(), second.end());
+        expected += configByteWrite(0x8000'0004, 0x0090'0036, 0x0090'003F);
         QCOMPARE(takeTrace(board), expected);
-        QCOMPARE(field(dialog, 1230), QStringLiteral("05h"));
-        QCOMPARE(field(dialog, 1231), QStringLiteral("04h"));
-        QCOMPARE(field(dialog, 1232), QStringLiteral("3Fh"));
+        QCOMPARE(fields(dialog, {1230, 1231, 1232}), QStringLiteral("05h|04h|3Fh"));
         QVERIFY(dialog.notice().isEmpty());
 
         // Refresh writes the pending byte again, then re-reads all 64 dwords.
@@ -147,8 +150,8 @@ class RegisterDialogsTest : public QObject {
         QCOMPARE(Trace(trace.begin(), trace.begin() + 3),
                  configByteWrite(0x8000'0004, 0x0090'003F, 0x0090'003F));
         QCOMPARE(trace.back(), portRead(0xCFC, 0, 4));
-        QCOMPARE(field(dialog, 1230), QStringLiteral("-"));
-        QCOMPARE(field(dialog, 1231), QStringLiteral("04h"));  // only a selection clears it
+        // Only a selection clears the offset.
+        QCOMPARE(fields(dialog, {1230, 1231}), QStringLiteral("-|04h"));
         QCOMPARE(dialog.grid().data()[0x04], 0x3F);
 
         // Another entry: pending edit gone, so Refresh only reads.
@@ -158,8 +161,7 @@ class RegisterDialogsTest : public QObject {
         });
         QVERIFY(ide != records.end());
         dialog.deviceList().setCurrentRow(static_cast<int>(ide - records.begin()));
-        QCOMPARE(field(dialog, 1015), QStringLiteral("-"));  // IRQ FFh
-        QCOMPARE(field(dialog, 1231), QStringLiteral("-"));
+        QCOMPARE(fields(dialog, {1015, 1231}), QStringLiteral("-|-"));  // IRQ FFh
         takeTrace(board);
         dialog.refresh();
         trace = takeTrace(board);
@@ -195,8 +197,7 @@ class RegisterDialogsTest : public QObject {
             PCIRegisterDialog dialog(Language::English);
             QCOMPARE(dialog.deviceList().count(), 0);
             QVERIFY(dialog.grid().data().empty());
-            for (int id : {1015, 1016, 1020, 1021, 1022})
-                QVERIFY(field(dialog, id).isEmpty());
+            QCOMPARE(fields(dialog, {1015, 1016, 1020, 1021, 1022}), QStringLiteral("||||"));
             focusGrid(dialog, machine.board());
             QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
             dialog.refresh();
@@ -223,20 +224,15 @@ class RegisterDialogsTest : public QObject {
         SuperIORegisterDialog dialog(Language::TraditionalChinese);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Super-I/O裝置"));
         // The infrared record has no PnP code: six of the library's seven.
-        QStringList entries;
-        for (int i = 0; i < dialog.deviceList().count(); ++i)
-            entries << dialog.deviceList().item(i)->text();
-        QCOMPARE(entries.size(), 6);
-        QCOMPARE(entries[3], QStringLiteral("ECP Printer Port (LPT1)"));
+        QCOMPARE(dialog.deviceList().count(), 6);
+        QCOMPARE(dialog.deviceList().item(3)->text(), QStringLiteral("ECP Printer Port (LPT1)"));
         const auto& records = dialog.listing().records;
         QCOMPARE(records[1].LogicalDevice, 2);  // UART A
         QCOMPARE(records[2].LogicalDevice, 3);  // UART B
         QCOMPARE(records[3].LogicalDevice, 1);
         QCOMPARE(dialog.listing().configPort, 0x2E);
-        QCOMPARE(field(dialog, 1036), QStringLiteral("Winbond W83627HF/F/HG/G"));
-        QCOMPARE(field(dialog, 1035), QStringLiteral("52h"));
-        QCOMPARE(field(dialog, 1039), QStringLiteral("17h"));
-        QCOMPARE(field(dialog, 1034), QStringLiteral("03F0h - 03F7h"));
+        QCOMPARE(fields(dialog, {1036, 1035, 1039, 1034}),
+                 QStringLiteral("Winbond W83627HF/F/HG/G|52h|17h|03F0h - 03F7h"));
         QCOMPARE(dialog.grid().data()[0x74], 0x02);
 
         dialog.deviceList().setCurrentRow(3);
@@ -266,9 +262,7 @@ class RegisterDialogsTest : public QObject {
         SuperIORegisterDialog dialog(Language::English);
         QVERIFY(dialog.deviceList().count() > 0);
         QCOMPARE(dialog.listing().manufacturer, std::string("ITE"));
-        QCOMPARE(field(dialog, 1036), QStringLiteral("ITE IT8712F"));
-        QCOMPARE(field(dialog, 1035), QStringLiteral("8712h"));
-        QCOMPARE(field(dialog, 1039), QStringLiteral("07h"));
+        QCOMPARE(fields(dialog, {1036, 1035, 1039}), QStringLiteral("ITE IT8712F|8712h|07h"));
         focusGrid(dialog, machine->board());
         clickByte(dialog.grid(), 0x61);
         QTest::keyClick(&dialog.grid(), Qt::Key_E);
@@ -315,8 +309,7 @@ class RegisterDialogsTest : public QObject {
             SuperIORegisterDialog dialog(Language::English);
             QCOMPARE(dialog.deviceList().count(), 0);
             QVERIFY(dialog.grid().data().empty() && dialog.notice().isEmpty());
-            for (int id : {1033, 1034, 1035, 1036, 1039})
-                QVERIFY(field(dialog, id).isEmpty());
+            QCOMPARE(fields(dialog, {1033, 1034, 1035, 1036, 1039}), QStringLiteral("||||"));
             focusGrid(dialog, machine.board());
             QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
             dialog.refresh();
