@@ -16,18 +16,11 @@
 #include "app/persist/system_report.h"
 #include "app/persist/window_capture.h"
 #include "app/shell/main_window.h"
+#include "app/shell/wait_cursor.h"
 
 namespace zelkora::app {
 
 namespace {
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 enum class FileKind { Ini, Bmp };
 

@@ -20,6 +20,7 @@
 #include "app/shell/fonts.h"
 #include "app/shell/reminder_dialog.h"
 #include "app/shell/tooltip_texts.h"
+#include "app/shell/wait_cursor.h"
 #include "app/shell/window_templates.h"
 #include "zelkora/sysinfo.h"
 
@@ -94,15 +95,6 @@ const std::array<Accelerator, 7> kAccelerators{{
 int runWithExec(QDialog& dialog) {
     return dialog.exec();
 }
-
-// Restores the normal cursor however the guarded work ends.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
