@@ -169,4 +169,23 @@ bool standardOutputWritten() {
     return false;
 }
 
+bool writeWholeOutput(const std::string& name, std::string_view text) {
+    OutputRedirect output(name);
+    if (!output.ready()) {
+        complain("cannot write " + output.name() + ": " + output.problem());
+        return false;
+    }
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        // Said now, while errno still tells why; a file keeps its old contents.
+        complain("cannot write " + output.name() + ": " + std::strerror(errno ? errno : EIO));
+        std::clearerr(stdout);
+        return false;
+    }
+    if (output.commit()) return true;
+    complain("cannot write " + output.name() + ": " + output.problem());
+    return false;
+}
+
 }  // namespace zelkora::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zelkora::cli {
 
@@ -87,5 +88,10 @@ class OutputRedirect {
 // Flushes standard output; false, with the reason on stderr, when what the
 // command printed could not all be written (a full disk, a closed pipe).
 bool standardOutputWritten();
+
+// Writes `text` as the whole of the file `name` ("-": standard output),
+// which appears whole or not at all; false, with the file and the reason on
+// stderr, when it could not be written.
+bool writeWholeOutput(const std::string& name, std::string_view text);
 
 }  // namespace zelkora::cli

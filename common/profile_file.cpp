@@ -136,11 +136,15 @@ void ProfileFile::writeInteger(std::string_view key, int32_t value,
 
 void ProfileFile::writeReal(std::string_view key, float value,
                             std::optional<std::string_view> section) {
+    writeString(key, profileRealText(value), section);
+}
+
+std::string profileRealText(float value) {
     // "%g" with its six significant digits, free of the locale's decimal comma.
     std::array<char, 32> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(),
                                       static_cast<double>(value), std::chars_format::general, 6);
-    writeString(key, std::string_view(text.data(), result.ptr), section);
+    return std::string(text.data(), result.ptr);
 }
 
 }  // namespace zelkora::common

@@ -78,4 +78,7 @@ class ProfileFile {
 // The folder of the running program's executable, with a trailing '/'.
 std::string programDirectory();
 
+// A real as writeReal stores it: "%g", whatever the locale's decimal mark.
+std::string profileRealText(float value);
+
 }  // namespace zelkora::common

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "app/persist/machine_model.h"
+
+namespace zelkora::persist {
+
+// The version of the JSON document; share/zelkora/zelkora.schema.json
+// describes it.
+inline constexpr int kJsonSchemaVersion = 1;
+
+// The model as one JSON object ("schema": 1, then general, os, memory, cpu,
+// board, ide, pci, superio: only the sections read), indented, with a
+// final newline. Numbers are numbers; identifiers are given both as
+// lower-case hexadecimal text ("vendor": "8086") and as a number
+// ("vendorId": 32902). Texts that are not UTF-8 get U+FFFD in place of the
+// bytes that are not.
+std::string machineJson(const MachineModel& model);
+
+}  // namespace zelkora::persist
