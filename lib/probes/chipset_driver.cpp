@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <string_view>
 
+#include "common/pci_config.h"
 #include "common/profile_file.h"
+#include "lib/hw/driver.h"
+#include "lib/hw/library_state.h"
 #include "lib/probes/os_table.h"
 #include "lib/probes/registry_key.h"
 #include "platform/live/live_services.h"
@@ -13,6 +16,10 @@
 namespace zelkora::probes {
 
 namespace {
+
+constexpr uint32_t kHostBridgeClass = 0x060000;  // base class, subclass, interface
+constexpr unsigned kAlwaysWalkedBuses = 5;
+constexpr uint8_t kSubsystemDword = 0x2C / 4;
 
 bool isHostBridge(const PCIDeviceInfo& device) {
     return device.BaseClass == 0x06 && device.SubClass == 0x00 && device.ProgIf == 0x00;
@@ -42,9 +49,50 @@ std::string readDriverVer(const std::string& infName) {
     return text;
 }
 
+// The walk lists buses 0 to 4 first, in address order, and a function that
+// copies another one comes after it; so the first host bridge met there in
+// address order is the walk's first host bridge. Reading up to it, and only
+// the dwords its registry key needs, spares a program that walks the bus
+// itself right after (a whole listing) a second read of every function. The
+// list is emptied as a new walk would replace it: earlier positions end.
+std::optional<PCIDeviceInfo> firstHostBridgeOnTheFirstBuses() {
+    hw::state().pciDevices.clear();
+    const hw::ConfigScanScope scan(hw::driver());
+    platform::services().refreshDevices();
+    common::PortIo& ports = hw::driverPorts();
+    for (unsigned bus = 0; bus < kAlwaysWalkedBuses; ++bus) {
+        for (unsigned slot = 0; slot < 32 * 8; ++slot) {
+            const auto b = static_cast<uint8_t>(bus);
+            const auto d = static_cast<uint8_t>(slot >> 3);
+            const auto f = static_cast<uint8_t>(slot & 7);
+            const uint32_t id = common::ReadPCIConfigDword(ports, b, d, f, 0);
+            if ((id & 0xFFFF) == 0xFFFF) continue;
+            const uint32_t classDword = common::ReadPCIConfigDword(ports, b, d, f, 2);
+            if ((classDword >> 8) != kHostBridgeClass) continue;
+            PCIDeviceInfo bridge{};
+            bridge.Bus = b;
+            bridge.Device = d;
+            bridge.Function = f;
+            bridge.VendorID = static_cast<uint16_t>(id);
+            bridge.DeviceID = static_cast<uint16_t>(id >> 16);
+            bridge.Revision = static_cast<uint8_t>(classDword);
+            bridge.ProgIf = static_cast<uint8_t>(classDword >> 8);
+            bridge.SubClass = static_cast<uint8_t>(classDword >> 16);
+            bridge.BaseClass = static_cast<uint8_t>(classDword >> 24);
+            // As the walk's records: a header other than the standard one has no subsystem.
+            const uint32_t header = common::ReadPCIConfigDword(ports, b, d, f, 3);
+            if (((header >> 16) & 0x7F) == 0)
+                bridge.Subsystem = common::ReadPCIConfigDword(ports, b, d, f, kSubsystemDword);
+            return bridge;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<PCIDeviceInfo> findHostBridge() {
+    if (auto bridge = firstHostBridgeOnTheFirstBuses()) return bridge;
     DevicePos position = GetFirstPCIDevicePos();
     PCIDeviceInfo device{};
     while (position) {

@@ -13,8 +13,11 @@ struct ChipsetDriverTexts {
     std::string date = "Unknown";
 };
 
-// The first host bridge (class 06h, subclass 00h, interface 00h) of a fresh
-// PCI enumeration, which replaces the library's PCI list.
+// The first host bridge (class 06h, subclass 00h, interface 00h) that a
+// fresh PCI enumeration would list, with its address, identifiers, class,
+// revision and subsystem. Found on buses 0 to 4 it is read alone and the
+// library's PCI list is emptied; otherwise a whole enumeration replaces the
+// list. Either way earlier positions in the list end.
 std::optional<PCIDeviceInfo> findHostBridge();
 
 // The provider, version and date of the driver bound to `hostBridge`: its
