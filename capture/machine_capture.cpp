@@ -14,6 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "capture/config_spaces.h"
+#include "capture/redaction.h"
 #include "platform/registry/reg_export.h"
 #include "platform/services.h"
 #include "winio/core/backend.h"
@@ -24,8 +26,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr uint16_t kAddressPort = 0xCF8;
-constexpr uint16_t kDataPort = 0xCFC;
 constexpr uint32_t kBiosSegment = 0xF0000;
 constexpr uint32_t kBiosSegmentSize = 0x10000;
 constexpr uint32_t kIdentificationOffset = 0xE0C1;
@@ -52,52 +52,19 @@ std::string hexBlob(std::span<const uint8_t> bytes) {
     return text;
 }
 
-// The bus walk is bracketed so that a live host reads each function once.
-class ScanScope {
-  public:
-    explicit ScanScope(winio::Backend& ports) : ports_(ports) { ports_.beginConfigScan(); }
-    ~ScanScope() { ports_.endConfigScan(); }
-    ScanScope(const ScanScope&) = delete;
-    ScanScope& operator=(const ScanScope&) = delete;
-
-  private:
-    winio::Backend& ports_;
-};
-
-winio::Backend::PortReading configDword(winio::Backend& ports, uint32_t function, unsigned index) {
-    ports.writePort(kAddressPort, 0x8000'0000u | function << 8 | index << 2, 4);
-    return ports.readPortChecked(kDataPort, 4);
-}
-
-// Every function configuration mechanism 1 reaches (all 256 buses, not only
-// the ones the library lists). Of each space only the bytes the host gave
-// are kept: a replay must refuse the rest as the host did, not read FFh as
-// if it were the device's. `partial` counts the functions cut short.
+// Every function configuration mechanism 1 reaches. Of each space only the
+// bytes the host gave are kept: a replay must refuse the rest as the host
+// did, not read FFh as if it were the device's. `partial` counts the
+// functions cut short.
 Json capturePci(winio::Backend& ports, size_t& partial, unsigned& readableBytes) {
     Json functions = Json::array();
-    const ScanScope scan(ports);
-    for (uint32_t function = 0; function <= 0xFFFF; ++function) {
-        if ((configDword(ports, function, 0).value & 0xFFFF) == 0xFFFF) continue;
-        std::array<uint8_t, 256> space{};
-        unsigned readable = 256;
-        for (unsigned index = 0; index < 64 && readable == 256; ++index) {
-            const auto dword = configDword(ports, function, index);
-            for (unsigned byte = 0; byte < 4; ++byte) {
-                if (dword.unread & (1u << byte)) {
-                    readable = index * 4 + byte;
-                    break;
-                }
-                space[index * 4 + byte] = static_cast<uint8_t>(dword.value >> (8 * byte));
-            }
-        }
-        char address[16];
-        std::snprintf(address, sizeof address, "%02x:%02x.%x", function >> 8,
-                      (function >> 3) & 0x1F, function & 7);
-        Json entry = {{"address", address}, {"config", hexBlob(std::span(space).first(readable))}};
-        if (readable < 256) {
-            entry["readableBytes"] = readable;
+    for (const ConfigSpace& space : readConfigSpaces(ports)) {
+        Json entry = {{"address", functionAddress(space.bus, space.device, space.function)},
+                      {"config", hexBlob(std::span(space.bytes).first(space.readable))}};
+        if (space.readable < 256) {
+            entry["readableBytes"] = space.readable;
             ++partial;
-            readableBytes = readable;
+            readableBytes = space.readable;
         }
         functions.push_back(std::move(entry));
     }
@@ -167,15 +134,15 @@ std::optional<std::pair<uint64_t, uint32_t>> smbiosTable(const std::vector<uint8
 }
 
 // The BIOS area as the driver presents it: the F0000h segment (entry point
-// and identification text) and the structure table it points at.
-std::optional<Json> captureBios(winio::Backend& ports) {
+// and identification text) and the structure table it points at. With
+// `redactions` the table's serial numbers, asset tags and UUID are replaced.
+std::optional<Json> captureBios(winio::Backend& ports, Redactions* redactions) {
     std::vector<uint8_t> segment(kBiosSegmentSize);
     if (!ports.readPhysical(kBiosSegment, segment)) return std::nullopt;
-    Json regions = Json::array();
-    appendRegions(regions, kBiosSegment, segment);
-
-    if (const auto table = smbiosTable(segment); table && table->second > 0) {
-        const auto [address, length] = *table;
+    std::vector<uint8_t> table;
+    uint32_t tableAddress = 0;
+    if (const auto found = smbiosTable(segment); found && found->second > 0) {
+        const auto [address, length] = *found;
         const bool inSegment =
             address >= kBiosSegment && address + length <= kBiosSegment + kBiosSegmentSize;
         // A table longer than a machine file's region is no table (a bogus
@@ -183,12 +150,22 @@ std::optional<Json> captureBios(winio::Backend& ports) {
         const bool plausible = length <= kLargestRegion;
         const bool overlaps =
             address < kBiosSegment + kBiosSegmentSize && address + length > kBiosSegment;
-        std::vector<uint8_t> bytes(plausible ? length : 0);
+        if (inSegment && redactions) {
+            redactSmbiosTable(std::span(segment).subspan(address - kBiosSegment, length),
+                              *redactions);
+        }
+        table.resize(plausible ? length : 0);
         if (plausible && !inSegment && !overlaps && address + length <= 0x1'0000'0000ULL &&
-            ports.readPhysical(static_cast<uint32_t>(address), bytes)) {
-            appendRegions(regions, static_cast<uint32_t>(address), bytes);
+            ports.readPhysical(static_cast<uint32_t>(address), table)) {
+            tableAddress = static_cast<uint32_t>(address);
+            if (redactions) redactSmbiosTable(table, *redactions);
+        } else {
+            table.clear();
         }
     }
+    Json regions = Json::array();
+    appendRegions(regions, kBiosSegment, segment);
+    if (!table.empty()) appendRegions(regions, tableAddress, table);
     Json bios = {{"regions", std::move(regions)}};
 
     // The identification text, for people reading the file; the region above
@@ -235,7 +212,7 @@ std::optional<std::array<uint16_t, 256>> identify(winio::Backend& ports, uint16_
     return words;
 }
 
-std::optional<Json> captureIde(winio::Backend& ports) {
+std::optional<Json> captureIde(winio::Backend& ports, Redactions* redactions) {
     struct Channel {
         const char* name;
         uint16_t base;
@@ -253,6 +230,8 @@ std::optional<Json> captureIde(winio::Backend& ports) {
                 words = identify(ports, channel.base, select8, 0xEC);
             }
             if (!words) continue;
+            if (redactions && redactDriveSerial(*words))
+                redactions->note("the drives' serial numbers");
             std::array<uint8_t, 512> bytes{};
             for (size_t i = 0; i < words->size(); ++i) {
                 bytes[2 * i] = static_cast<uint8_t>((*words)[i]);
@@ -266,14 +245,18 @@ std::optional<Json> captureIde(winio::Backend& ports) {
     return ide;
 }
 
-Json captureSystem(platform::SystemServices& system) {
+Json captureSystem(platform::SystemServices& system, Redactions* redactions) {
     Json out = Json::object();
-    if (const auto name = system.computerName())
-        out["computerName"] = *name;
+    const auto name = system.computerName();
+    if (name && redactions) redactions->note("the computer name");
+    if (name)
+        out["computerName"] = redactions ? std::string(kComputerNamePlaceholder) : *name;
     else
         out["computerNameFails"] = true;
-    if (const auto user = system.userName())
-        out["userName"] = *user;
+    const auto user = system.userName();
+    if (user && redactions) redactions->note("the user name");
+    if (user)
+        out["userName"] = redactions ? std::string(kUserNamePlaceholder) : *user;
     else
         out["userNameFails"] = true;
     out["language"] = hexNumber(system.systemDefaultLanguage(), 4);
@@ -404,21 +387,24 @@ bool writeAllOrNone(std::vector<PendingFile>& files, std::ostream& errors) {
 }  // namespace
 
 int captureMachine(winio::Backend& ports, platform::SystemServices& system,
-                   const std::filesystem::path& out, std::ostream& errors) {
+                   const std::filesystem::path& out, std::ostream& errors, Privacy privacy) {
     std::filesystem::path regPath = out;
     regPath.replace_extension(".reg");
     if (regPath == out) regPath += ".reg";
 
+    Redactions redactions;
+    Redactions* redact = privacy == Privacy::LeaveOutSerials ? &redactions : nullptr;
     Json machine = Json::object();
     const auto host = system.computerName();
-    machine["name"] = "Captured on " + host.value_or("an unnamed host");
-    machine["system"] = captureSystem(system);
+    machine["name"] = "Captured on " + (redact ? std::string(kComputerNamePlaceholder)
+                                               : host.value_or("an unnamed host"));
+    machine["system"] = captureSystem(system, redact);
     machine["registry"] = Json::array({regPath.filename().string()});
-    if (auto bios = captureBios(ports)) machine["bios"] = std::move(*bios);
+    if (auto bios = captureBios(ports, redact)) machine["bios"] = std::move(*bios);
     size_t partial = 0;
     unsigned readable = 256;
     machine["pci"] = {{"functions", capturePci(ports, partial, readable)}};
-    if (auto ide = captureIde(ports)) machine["ide"] = std::move(*ide);
+    if (auto ide = captureIde(ports, redact)) machine["ide"] = std::move(*ide);
 
     // Names that are not UTF-8 are kept readable rather than refused.
     const std::string json = machine.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
@@ -436,19 +422,27 @@ int captureMachine(winio::Backend& ports, platform::SystemServices& system,
                << " could be read (reading all needs root); " << out.string()
                << " holds only those, and a replay refuses the rest as this host did\n";
     }
+    if (!redactions.replaced().empty()) {
+        errors << kPrefix << "left out what identifies this computer or its user, with fixed "
+               << "placeholders in its place (--keep-serials keeps it): ";
+        const auto& replaced = redactions.replaced();
+        for (size_t i = 0; i < replaced.size(); ++i)
+            errors << (i == 0 ? "" : i + 1 == replaced.size() ? " and " : ", ") << replaced[i];
+        errors << "\n";
+    }
     errors << kPrefix << "described this host in " << out.string() << " and " << regPath.string()
            << "\n";
     return kCaptured;
 }
 
-int captureMachine(const std::filesystem::path& out, std::ostream& errors) {
+int captureMachine(const std::filesystem::path& out, std::ostream& errors, Privacy privacy) {
     std::string error;
     const auto backend = winio::openBackendFromEnvironment(error);
     if (!backend) {
         errors << kPrefix << error << "\n";
         return kAccessRefused;
     }
-    return captureMachine(*backend, platform::services(), out, errors);
+    return captureMachine(*backend, platform::services(), out, errors, privacy);
 }
 
 }  // namespace zelkora::capture

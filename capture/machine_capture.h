@@ -26,10 +26,20 @@ namespace zelkora::capture {
 inline constexpr int kCaptured = 0;
 inline constexpr int kAccessRefused = 1;
 inline constexpr int kFileError = 2;
-int captureMachine(const std::filesystem::path& out, std::ostream& errors);
+
+// What the capture keeps of what identifies the computer, its user or the
+// unit: everything, or fixed placeholders in place of the computer and user
+// names, and of the SMBIOS serial numbers, asset tags and UUID and the
+// drives' serial numbers (the command line's default); `errors` then names
+// what was replaced.
+enum class Privacy { KeepEverything, LeaveOutSerials };
+
+int captureMachine(const std::filesystem::path& out, std::ostream& errors,
+                   Privacy privacy = Privacy::KeepEverything);
 
 // The same from the sources given (tests, other hosts).
 int captureMachine(winio::Backend& ports, platform::SystemServices& system,
-                   const std::filesystem::path& out, std::ostream& errors);
+                   const std::filesystem::path& out, std::ostream& errors,
+                   Privacy privacy = Privacy::KeepEverything);
 
 }  // namespace zelkora::capture

@@ -25,20 +25,41 @@ uint8_t checksum(const uint8_t* bytes, size_t length) {
 
 }  // namespace
 
+std::optional<size_t> smbiosStructureEnd(std::span<const uint8_t> table, size_t at) {
+    if (at + 4 > table.size()) return std::nullopt;
+    const uint8_t length = table[at + 1];
+    if (length < 4 || at + length > table.size()) return std::nullopt;
+    // The string set ends with a zero byte of its own after the formatted
+    // area's, so the search starts at the formatted area's end.
+    size_t end = at + length;
+    while (end + 1 < table.size() && !(table[end] == 0 && table[end + 1] == 0))
+        ++end;
+    if (end + 1 >= table.size()) return std::nullopt;
+    return end + 2;
+}
+
+std::optional<SmbiosStringPlace> smbiosStringPlace(std::span<const uint8_t> structure,
+                                                   unsigned number) {
+    if (structure.size() < 2 || number == 0) return std::nullopt;
+    size_t start = structure[1];
+    for (unsigned current = 1; start < structure.size() && structure[start] != 0; ++current) {
+        size_t end = start;
+        while (end < structure.size() && structure[end] != 0)
+            ++end;
+        if (current == number) return SmbiosStringPlace{start, end - start};
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
 SmbiosTableMeasure measureSmbiosTable(std::span<const uint8_t> table) {
     SmbiosTableMeasure measure;
     size_t at = 0;
-    while (at + 4 <= table.size() && measure.structureCount < 0xFFFF) {
+    while (measure.structureCount < 0xFFFF) {
+        const auto found = smbiosStructureEnd(table, at);
+        if (!found) break;
         const uint8_t type = table[at];
-        const uint8_t length = table[at + 1];
-        if (length < 4 || at + length > table.size()) break;
-        // The string set ends with a zero byte of its own after the formatted
-        // area's, so the search starts at the formatted area's end.
-        size_t end = at + length;
-        while (end + 1 < table.size() && !(table[end] == 0 && table[end + 1] == 0))
-            ++end;
-        if (end + 1 >= table.size()) break;
-        end += 2;
+        const size_t end = *found;
         ++measure.structureCount;
         measure.largestStructure = static_cast<uint16_t>(
             std::max<size_t>(measure.largestStructure, std::min<size_t>(end - at, 0xFFFF)));

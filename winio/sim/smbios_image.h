@@ -22,6 +22,20 @@ struct SmbiosTableMeasure {
     uint16_t largestStructure = 0;  // formatted area plus string set, saturated at FFFFh
 };
 
+// Where the structure starting at `at` ends: after the two NUL bytes that
+// close its string set. Empty when its header or strings run past the table.
+std::optional<size_t> smbiosStructureEnd(std::span<const uint8_t> table, size_t at);
+
+// String `number` (from 1) of a whole structure (header, formatted area,
+// strings) as its offset in the structure and its length; empty when the
+// structure has no such string.
+struct SmbiosStringPlace {
+    size_t offset = 0;
+    size_t length = 0;
+};
+std::optional<SmbiosStringPlace> smbiosStringPlace(std::span<const uint8_t> structure,
+                                                   unsigned number);
+
 // Counts the well-formed structures of a table up to and including the
 // end-of-table structure (type 127), and finds the largest.
 SmbiosTableMeasure measureSmbiosTable(std::span<const uint8_t> table);
