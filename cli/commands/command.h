@@ -17,6 +17,8 @@ inline constexpr int kSuccess = 0;
 inline constexpr int kAccessRefused = 1;
 inline constexpr int kUsageOrFileError = 2;
 inline constexpr int kNothingApplies = 3;  // pci-load: no value in the file is for this machine
+// diff, as diff(1): the two sources differ (0 the same, 2 trouble).
+inline constexpr int kSourcesDiffer = 1;
 
 // Runs a command once its arguments are parsed; gives the exit status.
 using Action = std::function<int()>;
@@ -34,6 +36,8 @@ Action defineReport(CLI::App& command);
 Action definePciSave(CLI::App& command);
 Action definePciLoad(CLI::App& command);
 Action defineCaptureMachine(CLI::App& command);
+Action defineDiff(CLI::App& command);
+Action defineImport(CLI::App& command);
 
 // Every command, in the order --help lists them. A new command is one more
 // row here and its own file.
@@ -44,6 +48,8 @@ inline constexpr std::array kCommands{
             definePciSave},
     Command{"pci-load", "Write the PCI configuration registers stored in FILE", definePciLoad},
     Command{"capture-machine", "Describe this host as a machine file FILE", defineCaptureMachine},
+    Command{"diff", "Compare the PCI configuration bytes of two sources", defineDiff},
+    Command{"import", "Make a machine description of other tools' dumps", defineImport},
 };
 
 }  // namespace zelkora::cli

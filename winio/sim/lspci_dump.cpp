@@ -129,6 +129,7 @@ std::vector<DumpedFunction> parseLspciDump(std::string_view text) {
         } else if (auto header = parseHeader(line)) {
             ++headers;
             target = header->domainZero ? Target::Function : Target::OtherDomain;
+            header->function.line = lineNumber;
             if (header->domainZero) functions.push_back(header->function);
         } else if (!line.empty() && line.find_first_not_of(" \t") == 0) {
             // Verbose lines are indented; anything else at column 0 ends the function.

@@ -21,6 +21,8 @@ struct DumpedFunction {
     std::array<uint8_t, 256> config{};
     // The bytes the dump shows; the others are no reading.
     std::bitset<256> shown;
+    // The line of the dump that names the function.
+    size_t line = 0;
 };
 
 // Larger dump files are refused rather than read.
