@@ -10,6 +10,7 @@ packages=(
   hwdata pciutils
   libxcb1-dev xvfb xauth openbox x11-utils imagemagick fonts-noto-cjk fonts-wqy-microhei fonts-dejavu-core locales
   desktop-file-utils appstream mandoc librsvg2-bin file lintian
+  python3-jsonschema ansible-core
 )
 
 missing=()
