@@ -101,33 +101,12 @@ TEST(PciBus, PortTrafficIsAddressThenDataForEveryDword) {
     EXPECT_EQ(addresses[at + 66], 0x8003'2300u);
 }
 
-// A desktop board: the graphics card and its audio function behind a root
-// port on bus 6, a network controller behind a switch (a chain of three
-// bridges), a CardBus bridge behind the PCI bridge, a bridge on bus 4 naming
-// the last two buses, one whose subordinate bus lies below its secondary (it
-// names none), and a function on bus 0Ch, which no bridge names.
-constexpr char kBridgedBoard[] = R"({"pci": {"functions": [
-  {"address": "00:00.0", "vendor": "0x8086", "device": "0x3405", "class": "0x060000"},
-  {"address": "00:03.0", "vendor": "0x8086", "device": "0x340A", "class": "0x060400", "headerType": "0x01", "bytes": {"0x19": "0x06", "0x1A": "0x06"}},
-  {"address": "00:1c.0", "vendor": "0x8086", "device": "0x3A40", "class": "0x060400", "headerType": "0x81", "bytes": {"0x19": "0x07", "0x1A": "0x09"}},
-  {"address": "00:1d.0", "vendor": "0x8086", "device": "0x3A42", "class": "0x060400", "headerType": "0x01", "bytes": {"0x19": "0x20", "0x1A": "0x10"}},
-  {"address": "00:1e.0", "vendor": "0x8086", "device": "0x244E", "class": "0x060401", "headerType": "0x01", "bytes": {"0x19": "0x0A", "0x1A": "0x0B"}},
-  {"address": "04:00.0", "vendor": "0x10B5", "device": "0x8111", "class": "0x060400", "headerType": "0x01", "bytes": {"0x19": "0xFE", "0x1A": "0xFF"}},
-  {"address": "06:00.0", "vendor": "0x10DE", "device": "0x0640", "class": "0x030000", "headerType": "0x80"},
-  {"address": "06:00.1", "vendor": "0x10DE", "device": "0x0BE1", "class": "0x040300"},
-  {"address": "07:00.0", "vendor": "0x10B5", "device": "0x8606", "class": "0x060400", "headerType": "0x01", "bytes": {"0x19": "0x08", "0x1A": "0x09"}},
-  {"address": "08:02.0", "vendor": "0x10B5", "device": "0x8606", "class": "0x060400", "headerType": "0x01", "bytes": {"0x19": "0x09", "0x1A": "0x09"}},
-  {"address": "09:00.0", "vendor": "0x8086", "device": "0x10D3", "class": "0x020000"},
-  {"address": "0a:02.0", "vendor": "0x1180", "device": "0x0476", "class": "0x060700", "headerType": "0x02", "bytes": {"0x19": "0x0B", "0x1A": "0x0B"}},
-  {"address": "0b:00.0", "vendor": "0x1180", "device": "0x0832", "class": "0x0C0010"},
-  {"address": "0c:00.0", "vendor": "0x1AF4", "device": "0x1000"},
-  {"address": "ff:1f.7", "vendor": "0x8086", "device": "0x2C01", "class": "0x060000"}
-]}})";
-
+// tests/data/bridged-board.json describes the board.
 TEST(PciBus, WalksEveryBusThatABridgeNames) {
-    testing::SimulatedMachine machine(kBridgedBoard);
-    ASSERT_TRUE(machine.open());
-    machine.board().recorder().start();
+    auto machine =
+        testing::SimulatedMachine::fromFile(testing::kSourceDir / "tests/data/bridged-board.json");
+    ASSERT_TRUE(machine->open());
+    machine->board().recorder().start();
     const auto records = listPci();
     std::vector<std::string> listed;
     for (const auto& r : records)
@@ -138,7 +117,7 @@ TEST(PciBus, WalksEveryBusThatABridgeNames) {
                                         "09:00.0", "0a:02.0", "0b:00.0", "ff:1f.7"}));
 
     // Every function of a walked bus is probed, the buses in ascending order.
-    const auto& trace = machine.board().recorder().accesses();
+    const auto& trace = machine->board().recorder().accesses();
     std::vector<unsigned> buses;
     for (size_t i = 0; i < trace.size(); i += 2) {
         const unsigned bus = (trace[i].value >> 16) & 0xFF;

@@ -133,35 +133,32 @@ TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
     EXPECT_EQ(records[0].IOStart2, 0x3F7);
 }
 
-// An ITE chip (ITE key) and a Fintek chip (Winbond key) read no section of
-// their own in register 20h and are named by registers 20h and 21h.
-TEST(SuperIo, IteAndFintekChipsAreNamedByTheirSixteenBitSections) {
-    const struct {
-        const char* method;
-        uint16_t id;
-        uint8_t uartDevice;
-        const char *manufacturer, *type;
-    } cases[] = {
-        {"ite", 0x8712, 1, "ITE", "ITE IT8712F"},
-        {"winbond", 0x1010, 16, "WINBOND", "Fintek F81866D"},
-    };
-    for (const auto& c : cases) {
-        char board[200];
-        std::snprintf(board, sizeof board,
-                      R"({"superio": {"method": "%s", "port": "0x2E", "id": "0x%04X", )"
-                      R"("revision": "0x07", "logicalDevices": {"%u": {"0x60": 3, "0x61": 248}}}})",
-                      c.method, c.id, c.uartDevice);
-        testing::SimulatedMachine machine(board);
-        ASSERT_TRUE(machine.open());
-        const auto records = walk();
-        ASSERT_GT(records.size(), 1u) << c.type;
-        const auto& uart = records[1];
-        EXPECT_EQ(std::tuple(uart.ChipID, uart.ChipRevision, uart.ChipID16, uart.ChipRevision16,
-                             uart.LogicalDevice, uart.IOStart),
-                  std::tuple(c.id >> 8, c.id & 0xFF, c.id, 0x07, c.uartDevice, 0x3F8));
-        EXPECT_STREQ(uart.Manufacturer, c.manufacturer);
-        EXPECT_STREQ(uart.ChipType, c.type);
-    }
+TEST(SuperIo, IteChipIsNamedByItsSixteenBitSection) {
+    testing::SimulatedMachine machine(
+        R"({"superio": {"method": "ite", "port": "0x2E", "id": "0x8712",
+      "revision": "0x07", "logicalDevices": {"1": {"0x60": "0x03", "0x61": "0xF8"}}}})");
+    ASSERT_TRUE(machine.open());
+    const auto records = walk();
+    ASSERT_FALSE(records.empty());
+    const auto& uart = records[1];
+    EXPECT_EQ(std::tuple(uart.ChipID, uart.ChipRevision, uart.ChipID16, uart.ChipRevision16,
+                         uart.LogicalDevice, uart.IOStart),
+              std::tuple(0x87, 0x12, 0x8712, 0x07, 1, 0x3F8));
+    EXPECT_STREQ(uart.Manufacturer, "ITE");
+    EXPECT_STREQ(uart.ChipType, "ITE IT8712F");
+}
+
+// A Fintek chip takes the Winbond key and is named by registers 20h and 21h.
+TEST(SuperIo, FintekChipIsNamedByItsSixteenBitSection) {
+    testing::SimulatedMachine machine(R"({"superio": {"method": "winbond", "port": "0x2E",
+      "id": "0x1010", "logicalDevices": {"16": {"0x60": "0x03", "0x61": "0xF8"}}}})");
+    ASSERT_TRUE(machine.open());
+    const auto records = walk();
+    ASSERT_GT(records.size(), 1u);
+    EXPECT_EQ(std::tuple(records[1].ChipID16, records[1].LogicalDevice, records[1].IOStart),
+              std::tuple(0x1010, 16, 0x3F8));
+    EXPECT_STREQ(records[1].Manufacturer, "WINBOND");
+    EXPECT_STREQ(records[1].ChipType, "Fintek F81866D");
 }
 
 constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0}},
