@@ -349,6 +349,13 @@ bool writeAllOrNone(std::vector<PendingFile>& files, std::ostream& errors) {
         }
     };
     for (auto& file : files) {
+        struct stat existing {};
+        if (::stat(file.path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+            errors << kPrefix << "cannot write " << file.path.string() << ": not a regular file\n";
+            return false;
+        }
+    }
+    for (auto& file : files) {
         if (!writeTemporary(file, problem)) {
             errors << kPrefix << "cannot write " << file.path.string() << ": " << problem << "\n";
             cleanUp();
