@@ -95,28 +95,42 @@ std::optional<PciFunction> readFunction(const fs::directory_entry& entry) {
         pci.bus > 0xFF || pci.device > 0x1F || pci.function > 7) {
         return std::nullopt;
     }
-    const auto vendor = hexFile(pci.directory / "vendor");
-    const auto device = hexFile(pci.directory / "device");
-    if (!vendor || !device) return std::nullopt;
-    pci.vendorId = static_cast<uint16_t>(*vendor);
-    pci.deviceId = static_cast<uint16_t>(*device);
-    pci.subsystemVendor =
-        static_cast<uint16_t>(hexFile(pci.directory / "subsystem_vendor").value_or(0));
-    pci.subsystemId =
-        static_cast<uint16_t>(hexFile(pci.directory / "subsystem_device").value_or(0));
-    pci.revision = static_cast<uint8_t>(hexFile(pci.directory / "revision").value_or(0));
-    // The library reads a bridge's subsystem as 0 (its dword 2Ch is not one),
-    // so bridges are keyed with SUBSYS_00000000 to be found.
     // Only the bytes up to the header type: a whole page of configuration
     // space would cost one slow access per dword.
-    const std::optional<std::string> header = readRegularFile(pci.directory / "config", 0x0F);
-    const uint8_t headerType =
-        header && header->size() == 0x0F ? static_cast<uint8_t>((*header)[0x0E]) : 0;
-    if ((headerType & 0x7F) != 0) {
-        pci.subsystemVendor = 0;
-        pci.subsystemId = 0;
+    const std::optional<std::string> config = readRegularFile(pci.directory / "config", 0x0F);
+    const std::string header = config && config->size() == 0x0F ? *config : std::string();
+    const auto headerBytes = [&](size_t at, unsigned count) {
+        uint32_t value = 0;
+        for (unsigned i = 0; i < count; ++i)
+            value |= uint32_t{static_cast<uint8_t>(header[at + i])} << (8 * i);
+        return value;
+    };
+    // Identifiers, revision and class as the library's walk reads them, from
+    // the header; the kernel's files where there is none to read or it shows
+    // no vendor (a virtual function's reads FFFFh).
+    if (!header.empty() && headerBytes(0, 2) != 0xFFFF) {
+        pci.vendorId = static_cast<uint16_t>(headerBytes(0, 2));
+        pci.deviceId = static_cast<uint16_t>(headerBytes(2, 2));
+        pci.revision = static_cast<uint8_t>(headerBytes(8, 1));
+        pci.classCode = headerBytes(9, 3);
+    } else {
+        const auto vendor = hexFile(pci.directory / "vendor");
+        const auto device = hexFile(pci.directory / "device");
+        if (!vendor || !device) return std::nullopt;
+        pci.vendorId = static_cast<uint16_t>(*vendor);
+        pci.deviceId = static_cast<uint16_t>(*device);
+        pci.revision = static_cast<uint8_t>(hexFile(pci.directory / "revision").value_or(0));
+        pci.classCode = hexFile(pci.directory / "class").value_or(0);
     }
-    pci.classCode = hexFile(pci.directory / "class").value_or(0);
+    // The library reads a bridge's subsystem as 0 (its dword 2Ch is not one),
+    // so bridges are keyed with SUBSYS_00000000 to be found.
+    const uint8_t headerType = header.empty() ? 0 : static_cast<uint8_t>(header[0x0E]);
+    if ((headerType & 0x7F) == 0) {
+        pci.subsystemVendor =
+            static_cast<uint16_t>(hexFile(pci.directory / "subsystem_vendor").value_or(0));
+        pci.subsystemId =
+            static_cast<uint16_t>(hexFile(pci.directory / "subsystem_device").value_or(0));
+    }
     std::error_code error;
     const fs::path driver = fs::read_symlink(pci.directory / "driver", error);
     if (!error) pci.driver = driver.filename().string();
