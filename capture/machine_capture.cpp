@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "capture/config_spaces.h"
+#include "capture/hex_text.h"
 #include "capture/redaction.h"
 #include "platform/registry/reg_export.h"
 #include "platform/services.h"
@@ -34,23 +35,6 @@ constexpr size_t kIdentificationLength = 80;
 // region is given by its size.
 constexpr size_t kZeroRunForPadding = 64;
 constexpr uint32_t kLargestRegion = 0x100'0000;  // what a machine file's region may hold
-
-std::string hexNumber(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
-std::string hexBlob(std::span<const uint8_t> bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    char byte[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]);
-        text += byte;
-    }
-    return text;
-}
 
 // Every function configuration mechanism 1 reaches. Of each space only the
 // bytes the host gave are kept: a replay must refuse the rest as the host

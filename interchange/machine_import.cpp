@@ -6,6 +6,7 @@
 #include <set>
 #include <span>
 
+#include "capture/hex_text.h"
 #include "interchange/identify_dump.h"
 #include "interchange/input_file.h"
 #include "interchange/pci_spaces.h"
@@ -19,26 +20,12 @@ namespace zelkora::interchange {
 
 namespace {
 
+using capture::hexBlob;
+using capture::hexNumber;
 using Json = nlohmann::ordered_json;
 
 constexpr std::size_t kLargestText = 64u << 20;
 constexpr std::size_t kLargestDmiDump = 1u << 20;
-
-std::string hexNumber(unsigned value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
-
-std::string hexBlob(std::span<const uint8_t> bytes) {
-    std::string text;
-    char byte[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", bytes[i]);
-        text += byte;
-    }
-    return text;
-}
 
 // The bytes a dump shows from 00h on; a replay refuses the rest, as the
 // host refused them to the user who made the dump.
