@@ -35,7 +35,7 @@ fail() {
 echo "-- install into a DESTDIR"
 DESTDIR=$destdir cmake --install "$build" >"$stage/install.log"
 for file in bin/zelkora-cli include/zelkora/sysinfo.h share/zelkora/SuperIOInfo.txt \
-  share/zelkora/SuperIOInfo.dat share/zelkora/machines/demo.json share/man/man1/zelkora-cli.1.gz; do
+  share/zelkora/SuperIOInfo.dat share/zelkora/registers.json share/zelkora/machines/demo.json share/man/man1/zelkora-cli.1.gz; do
   [[ -f $tree/$file ]] || fail "$file is not installed"
 done
 [[ -e $lib/libwinio.so ]] || fail "the driver is not installed beside the library"
