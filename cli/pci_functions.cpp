@@ -1,0 +1,83 @@
+#include "cli/pci_functions.h"
+
+#include <cstdio>
+
+#include "common/pci_config.h"
+#include "common/pci_field_access.h"
+#include "registers/pci_decoder.h"
+#include "registers/register_decoder.h"
+#include "registers/register_text.h"
+#include "zelkora/sysinfo.h"
+
+namespace zelkora::cli {
+
+using registers::PciSlot;
+
+std::string slotText(const PciSlot& slot) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02x:%02x.%x", slot.bus, slot.device, slot.function);
+    return text;
+}
+
+std::vector<PciSlot> functionsMatching(const PciSlot& slot, bool all, common::PortIo& ports) {
+    if (slot.byAddress) {
+        // Whatever answers there, listed or not (a bus no bridge names).
+        const uint32_t vendor =
+            common::readPciField(ports, slot.bus, slot.device, slot.function, 0x00, 2);
+        if (vendor == 0xFFFF) return {};
+        return {slot};
+    }
+    std::vector<PciSlot> found;
+    for (DevicePos pos = GetFirstPCIDevicePos(); pos;) {
+        PCIDeviceInfo record{};
+        GetNextPCIDevice(&record, &pos);
+        if (record.VendorID != slot.vendorId || record.DeviceID != slot.deviceId) continue;
+        found.push_back(PciSlot{true, record.Bus, record.Device, record.Function, 0, 0});
+        if (!all) break;
+    }
+    return found;
+}
+
+PciFunctionView readFunction(const PciSlot& slot, const registers::RegisterBook& book,
+                             common::PortIo& ports) {
+    PciFunctionView view;
+    view.slot = slot;
+    common::ReadPCIConfigByteBlock(ports, slot.bus, slot.device, slot.function, view.config);
+    redecode(view, book);
+    return view;
+}
+
+void redecode(PciFunctionView& view, const registers::RegisterBook& book) {
+    view.decoding = registers::decodePciConfig(book, view.config);
+}
+
+uint32_t fieldValue(const PciFunctionView& view, const registers::ResolvedField& field) {
+    return registers::spaceValue(view.config, field.offset, field.width);
+}
+
+std::string fieldValueText(uint32_t value, uint8_t width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*Xh", width * 2, value);
+    return text;
+}
+
+std::string fieldLine(const PciFunctionView& view, const registers::ResolvedField& field) {
+    const registers::PciRegisterAt at = registers::pciRegisterAt(view.decoding, field.offset);
+    if (at.reg && at.reg->offset == field.offset && at.reg->width == field.width)
+        return registers::registerLine(*at.reg);
+    char text[24];
+    std::snprintf(text, sizeof text, "%02Xh.%c = ", field.offset,
+                  field.width == 1   ? 'b'
+                  : field.width == 2 ? 'w'
+                                     : 'l');
+    return text + fieldValueText(fieldValue(view, field), field.width);
+}
+
+std::string noFunctionText(const PciSlot& slot) {
+    if (slot.byAddress) return "no PCI function at " + slotText(slot);
+    char text[48];
+    std::snprintf(text, sizeof text, "no PCI function %04x:%04x", slot.vendorId, slot.deviceId);
+    return text;
+}
+
+}  // namespace zelkora::cli

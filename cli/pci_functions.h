@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/port_io.h"
+#include "registers/decoded_registers.h"
+#include "registers/pci_field_spec.h"
+
+namespace zelkora::cli {
+
+// One PCI function as pci-get and pci-set see it: its address, its
+// configuration space as just read and that space decoded.
+struct PciFunctionView {
+    registers::PciSlot slot;
+    std::array<uint8_t, 256> config{};
+    registers::PciDecoding decoding;
+};
+
+// "00:1f.0".
+std::string slotText(const registers::PciSlot& slot);
+
+// The functions a slot names: the function at bus:dev.fn when one answers
+// there, or the first listed function with that vendor:device (every one with
+// `all`). Empty when nothing matches.
+std::vector<registers::PciSlot> functionsMatching(const registers::PciSlot& slot, bool all,
+                                                  common::PortIo& ports);
+
+PciFunctionView readFunction(const registers::PciSlot& slot, const registers::RegisterBook& book,
+                             common::PortIo& ports);
+
+// Decodes `config` again (after a write changed it).
+void redecode(PciFunctionView& view, const registers::RegisterBook& book);
+
+// The field's value in the view as text: the described register's line
+// ("04h Command = 0406h: I/O- Mem+ ...") when the field is exactly one,
+// else "05h.b = 04h".
+std::string fieldLine(const PciFunctionView& view, const registers::ResolvedField& field);
+// Its value alone: "0406h".
+std::string fieldValueText(uint32_t value, uint8_t width);
+uint32_t fieldValue(const PciFunctionView& view, const registers::ResolvedField& field);
+
+// "no PCI function at 00:1a.0" / "no PCI function 8086:9999".
+std::string noFunctionText(const registers::PciSlot& slot);
+
+}  // namespace zelkora::cli
