@@ -53,6 +53,11 @@ run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" list >"$stage/list.txt
 chip="Winbond W83627HF/F/HG/G"
 grep -qF "$chip" "$stage/list.txt" || fail "zelkora-cli did not name the Super-I/O chip"
 
+# Register names come from registers.json, found from the installed program.
+run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" pci-get 00:00.0 COMMAND >"$stage/get.txt" ||
+  fail "zelkora-cli pci-get exited with $?"
+grep -qF "04h Command = 0006h: I/O- Mem+" "$stage/get.txt" || fail "zelkora-cli pci-get did not decode the register"
+
 # Its manual page names every command and option that its --help names.
 help=$(run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" --help 2>&1) || true
 if grep -qi '^usage' <<<"$help"; then
