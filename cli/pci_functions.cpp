@@ -56,9 +56,7 @@ uint32_t fieldValue(const PciFunctionView& view, const registers::ResolvedField&
 }
 
 std::string fieldValueText(uint32_t value, uint8_t width) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*Xh", width * 2, value);
-    return text;
+    return registers::hexText(value, width * 2);
 }
 
 std::string fieldLine(const PciFunctionView& view, const registers::ResolvedField& field) {

@@ -13,12 +13,6 @@ namespace {
 constexpr uint8_t kCapabilitiesListBit = 0x10;  // Status bit 4
 constexpr unsigned kFirstCapabilityOffset = 0x40;
 
-std::string hexByte(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value & 0xFFu);
-    return text;
-}
-
 bool isSixtyFourBitMemoryBar(uint32_t value) {
     return (value & 1u) == 0 && ((value >> 1) & 3u) == 2;
 }
@@ -76,7 +70,7 @@ DecodedCapability decodeCapability(const RegisterBook& book, std::span<const uin
     appendRegisters(book.capabilityHeader, config, offset, capability.registers);
     const CapabilityDescription* description = book.capability(capability.id);
     if (!description) {
-        capability.name = "Capability " + hexByte(capability.id);
+        capability.name = "Capability " + hexText(capability.id, 2);
         return capability;
     }
     capability.name = description->name;
@@ -108,7 +102,8 @@ PciDecoding decodePciConfig(const RegisterBook& book, std::span<const uint8_t, 2
     // The low two bits of every pointer are reserved.
     for (uint8_t pointer = config[at] & 0xFC; pointer != 0; pointer = config[at] & 0xFC) {
         if (pointer < kFirstCapabilityOffset || listed[pointer]) {
-            std::string text = "the pointer at " + hexByte(at) + " is " + hexByte(config[at]) +
+            std::string text = "the pointer at " + hexText(at, 2) + " is " +
+                               hexText(config[at], 2) +
                                (listed[pointer] ? ", a capability already listed (a loop)"
                                                 : ", below 40h (inside the header)") +
                                "; the capability list ends there";

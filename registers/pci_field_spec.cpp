@@ -7,16 +7,11 @@
 
 #include "common/pci_field_access.h"
 #include "registers/pci_decoder.h"
+#include "registers/register_decoder.h"
 
 namespace zelkora::registers {
 
 namespace {
-
-std::string hexByte(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value & 0xFFu);
-    return text;
-}
 
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -221,14 +216,14 @@ ResolvedField resolvePciField(const RegisterBook& book, const PciDecoding& decod
             if (reg.offset == offset) described = &reg;
         }
         if (!width && !described) {
-            throw FieldSpecError(field + ": nothing is described at " + hexByte(offset & 0xFF) +
+            throw FieldSpecError(field + ": nothing is described at " + hexText(offset & 0xFF, 2) +
                                  "; give a width (.b, .w or .l)");
         }
         resolved.width = width.value_or(described ? described->width : 1);
         const unsigned end = describedEnd(capability, book.capabilityHeader.size());
         if (offset + resolved.width > 256 || (end != 0 && relative + resolved.width > end)) {
             throw FieldSpecError(field + ": reaches beyond the " + capability.name +
-                                 " capability at " + hexByte(capability.offset));
+                                 " capability at " + hexText(capability.offset, 2));
         }
         resolved.offset = static_cast<uint8_t>(offset);
     } else if (const RegisterDescription* named = headerRegister(book, decoding.layout, name)) {
@@ -254,7 +249,7 @@ ResolvedField resolvePciField(const RegisterBook& book, const PciDecoding& decod
     if (!common::isPciFieldAligned(resolved.offset, resolved.width)) {
         throw FieldSpecError(field + ": a field of " + widthText(resolved.width) +
                              " must start at a multiple of " + std::to_string(resolved.width) +
-                             "; " + hexByte(resolved.offset) + " is not");
+                             "; " + hexText(resolved.offset, 2) + " is not");
     }
     resolved.rw1cMask = rw1cBits(decoding, resolved.offset, resolved.width);
     return resolved;

@@ -6,18 +6,18 @@ namespace zelkora::registers {
 
 namespace {
 
-std::string hexText(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*llXh", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
 // Small numbers read the same in both bases; larger ones are hexadecimal.
 std::string numberText(uint64_t value) {
     return value < 10 ? std::to_string(value) : hexText(value, 1);
 }
 
 }  // namespace
+
+std::string hexText(uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llXh", digits, static_cast<unsigned long long>(value));
+    return text;
+}
 
 uint32_t spaceValue(std::span<const uint8_t, 256> space, unsigned offset, unsigned width,
                     bool bigEndian) {

@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "registers/decoded_registers.h"
 #include "registers/register_book.h"
 
 namespace zelkora::registers {
+
+// "30h", "0406h": `value` in at least `digits` upper-case hex digits and an h.
+std::string hexText(uint64_t value, int digits);
 
 // The value of `width` bytes at `offset` of a 256-byte space, little-endian
 // unless `bigEndian`. Bytes past the end read as 0.

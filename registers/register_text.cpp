@@ -9,12 +9,6 @@ namespace zelkora::registers {
 
 namespace {
 
-std::string hexByte(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value & 0xFFu);
-    return text;
-}
-
 // Words joined by blanks into lines of at most `columns` characters.
 void appendWrapped(std::string& text, const std::vector<std::string>& words, std::size_t columns) {
     std::size_t lineLength = 0;
@@ -44,7 +38,7 @@ std::vector<std::string> splitWords(const std::string& sentence) {
 }
 
 std::string registerHeading(const DecodedRegister& reg) {
-    return hexByte(reg.offset) + " " + reg.name + " (" + std::to_string(reg.width) +
+    return hexText(reg.offset, 2) + " " + reg.name + " (" + std::to_string(reg.width) +
            (reg.width == 1 ? " byte" : " bytes") + ") = " + registerValueText(reg);
 }
 
@@ -59,19 +53,17 @@ void appendFields(std::string& text, const DecodedRegister& reg) {
 
 std::string undescribedByte(std::span<const uint8_t, 256> space, unsigned offset,
                             const char* note) {
-    return hexByte(offset) + " = " + hexByte(space[offset & 0xFF]) + note;
+    return hexText(offset, 2) + " = " + hexText(space[offset & 0xFF], 2) + note;
 }
 
 }  // namespace
 
 std::string registerValueText(const DecodedRegister& reg) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*Xh", reg.width * 2, reg.value);
-    return text;
+    return hexText(reg.value, reg.width * 2);
 }
 
 std::string registerLine(const DecodedRegister& reg) {
-    std::string line = hexByte(reg.offset) + " " + reg.name + " = " + registerValueText(reg);
+    std::string line = hexText(reg.offset, 2) + " " + reg.name + " = " + registerValueText(reg);
     for (std::size_t i = 0; i < reg.fields.size(); ++i)
         line += (i == 0 ? ": " : " ") + reg.fields[i].text;
     return line;
@@ -85,8 +77,8 @@ std::string pciByteDescription(const PciDecoding& decoding, std::span<const uint
     }
     std::string text = registerHeading(*at.reg);
     if (at.capability) {
-        text +=
-            "\nin the " + at.capability->name + " capability at " + hexByte(at.capability->offset);
+        text += "\nin the " + at.capability->name + " capability at " +
+                hexText(at.capability->offset, 2);
     }
     appendFields(text, *at.reg);
     const auto& problem = decoding.listProblem;
