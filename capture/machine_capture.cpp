@@ -1,11 +1,13 @@
 // zelkora-cli capture-machine: the live host written down as a machine file.
 #include "capture/machine_capture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,28 +64,42 @@ class ScanScope {
     winio::Backend& ports_;
 };
 
-uint32_t configDword(winio::Backend& ports, uint32_t function, unsigned index) {
+winio::Backend::PortReading configDword(winio::Backend& ports, uint32_t function, unsigned index) {
     ports.writePort(kAddressPort, 0x8000'0000u | function << 8 | index << 2, 4);
-    return ports.readPort(kDataPort, 4);
+    return ports.readPortChecked(kDataPort, 4);
 }
 
 // Every function configuration mechanism 1 reaches (all 256 buses, not only
-// the ones the library lists), its space as this user may read it.
-Json capturePci(winio::Backend& ports) {
+// the ones the library lists). Of each space only the bytes the host gave
+// are kept: a replay must refuse the rest as the host did, not read FFh as
+// if it were the device's. `partial` counts the functions cut short.
+Json capturePci(winio::Backend& ports, size_t& partial, unsigned& readableBytes) {
     Json functions = Json::array();
     const ScanScope scan(ports);
     for (uint32_t function = 0; function <= 0xFFFF; ++function) {
-        if ((configDword(ports, function, 0) & 0xFFFF) == 0xFFFF) continue;
+        if ((configDword(ports, function, 0).value & 0xFFFF) == 0xFFFF) continue;
         std::array<uint8_t, 256> space{};
-        for (unsigned index = 0; index < 64; ++index) {
-            const uint32_t dword = configDword(ports, function, index);
-            for (unsigned byte = 0; byte < 4; ++byte)
-                space[index * 4 + byte] = static_cast<uint8_t>(dword >> (8 * byte));
+        unsigned readable = 256;
+        for (unsigned index = 0; index < 64 && readable == 256; ++index) {
+            const auto dword = configDword(ports, function, index);
+            for (unsigned byte = 0; byte < 4; ++byte) {
+                if (dword.unread & (1u << byte)) {
+                    readable = index * 4 + byte;
+                    break;
+                }
+                space[index * 4 + byte] = static_cast<uint8_t>(dword.value >> (8 * byte));
+            }
         }
         char address[16];
         std::snprintf(address, sizeof address, "%02x:%02x.%x", function >> 8,
                       (function >> 3) & 0x1F, function & 7);
-        functions.push_back({{"address", address}, {"config", hexBlob(space)}});
+        Json entry = {{"address", address}, {"config", hexBlob(std::span(space).first(readable))}};
+        if (readable < 256) {
+            entry["readableBytes"] = readable;
+            ++partial;
+            readableBytes = readable;
+        }
+        functions.push_back(std::move(entry));
     }
     return functions;
 }
@@ -289,15 +305,100 @@ Json captureSystem(platform::SystemServices& system) {
     return out;
 }
 
-bool writeFile(const std::filesystem::path& path, std::string_view text, std::ostream& errors) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file) file.close();
-    if (!file) {
-        errors << path.string() << ": cannot write the file: " << std::strerror(errno) << "\n";
+constexpr std::string_view kPrefix = "zelkora-cli: ";
+
+// A file's new content, written beside it until every file is ready.
+struct PendingFile {
+    std::filesystem::path path;
+    std::string text;
+    std::filesystem::path temporary;
+    std::filesystem::path previous;  // the file it replaces, set aside
+};
+
+bool writeTemporary(PendingFile& file, std::string& problem) {
+    std::string pattern = file.path.string() + ".XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        problem = std::strerror(errno);
         return false;
     }
-    return true;
+    file.temporary = pattern;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool written = ::fchmod(fd, 0666 & ~mask) == 0;
+    for (std::string_view rest = file.text; written && !rest.empty();) {
+        const ssize_t put = ::write(fd, rest.data(), rest.size());
+        if (put < 0 && errno == EINTR) continue;
+        written = put > 0;
+        if (written) rest.remove_prefix(static_cast<size_t>(put));
+    }
+    written = written && ::fsync(fd) == 0;
+    if (!written) problem = std::strerror(errno ? errno : EIO);
+    ::close(fd);
+    return written;
+}
+
+// Both files or neither: each is written beside its name first, and only
+// when all are written are they put in place, the old ones set aside until
+// the last rename has worked and put back if one fails.
+bool writeAllOrNone(std::vector<PendingFile>& files, std::ostream& errors) {
+    std::string problem;
+    const auto cleanUp = [&] {
+        for (auto& file : files) {
+            if (!file.temporary.empty()) ::unlink(file.temporary.c_str());
+        }
+    };
+    for (auto& file : files) {
+        struct stat existing {};
+        if (::stat(file.path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+            errors << kPrefix << "cannot write " << file.path.string() << ": not a regular file\n";
+            return false;
+        }
+    }
+    for (auto& file : files) {
+        if (!writeTemporary(file, problem)) {
+            errors << kPrefix << "cannot write " << file.path.string() << ": " << problem << "\n";
+            cleanUp();
+            return false;
+        }
+    }
+    size_t placed = 0;
+    for (; placed < files.size(); ++placed) {
+        PendingFile& file = files[placed];
+        std::error_code error;
+        if (std::filesystem::exists(file.path, error)) {
+            file.previous = file.temporary.string() + ".old";
+            if (::rename(file.path.c_str(), file.previous.c_str()) != 0) {
+                problem = std::strerror(errno);
+                file.previous.clear();
+                break;
+            }
+        }
+        if (::rename(file.temporary.c_str(), file.path.c_str()) != 0) {
+            problem = std::strerror(errno);
+            if (!file.previous.empty()) ::rename(file.previous.c_str(), file.path.c_str());
+            file.previous.clear();
+            break;
+        }
+        file.temporary.clear();
+    }
+    const bool allPlaced = placed == files.size();
+    for (size_t i = 0; i < placed; ++i) {
+        PendingFile& file = files[i];
+        if (allPlaced) {
+            if (!file.previous.empty()) ::unlink(file.previous.c_str());
+        } else if (!file.previous.empty()) {
+            ::rename(file.previous.c_str(), file.path.c_str());
+        } else {
+            ::unlink(file.path.c_str());
+        }
+    }
+    cleanUp();
+    if (!allPlaced) {
+        errors << kPrefix << "cannot write " << files[placed].path.string() << ": " << problem
+               << "\n";
+    }
+    return allPlaced;
 }
 
 }  // namespace
@@ -314,24 +415,38 @@ int captureMachine(winio::Backend& ports, platform::SystemServices& system,
     machine["system"] = captureSystem(system);
     machine["registry"] = Json::array({regPath.filename().string()});
     if (auto bios = captureBios(ports)) machine["bios"] = std::move(*bios);
-    machine["pci"] = {{"functions", capturePci(ports)}};
+    size_t partial = 0;
+    unsigned readable = 256;
+    machine["pci"] = {{"functions", capturePci(ports, partial, readable)}};
     if (auto ide = captureIde(ports)) machine["ide"] = std::move(*ide);
 
     // Names that are not UTF-8 are kept readable rather than refused.
     const std::string json = machine.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-    if (!writeFile(regPath, platform::registry::exportRegText(system.registry()), errors) ||
-        !writeFile(out, json, errors)) {
-        return 2;
+    std::vector<PendingFile> files(2);
+    files[0].path = regPath;
+    files[0].text = platform::registry::exportRegText(system.registry());
+    files[1].path = out;
+    files[1].text = json;
+    if (!writeAllOrNone(files, errors)) return kFileError;
+    if (partial > 0) {
+        char bytes[16];
+        std::snprintf(bytes, sizeof bytes, "00h-%02Xh", readable - 1);
+        errors << kPrefix << "of " << partial << " PCI function" << (partial == 1 ? "" : "s")
+               << " only configuration bytes " << bytes
+               << " could be read (reading all needs root); " << out.string()
+               << " holds only those, and a replay refuses the rest as this host did\n";
     }
-    return 0;
+    errors << kPrefix << "described this host in " << out.string() << " and " << regPath.string()
+           << "\n";
+    return kCaptured;
 }
 
 int captureMachine(const std::filesystem::path& out, std::ostream& errors) {
     std::string error;
     const auto backend = winio::openBackendFromEnvironment(error);
     if (!backend) {
-        errors << error << "\n";
-        return 2;
+        errors << kPrefix << error << "\n";
+        return kAccessRefused;
     }
     return captureMachine(*backend, platform::services(), out, errors);
 }

@@ -18,6 +18,10 @@ class PortIo {
     // True when a write since the last call did not reach the hardware (the
     // driver refused it); clears the mark. Layers that cannot tell say false.
     virtual bool takeRefusedWrite() { return false; }
+    // True when a read since the last call gave no reading (the host refused
+    // it or does not serve the port; the value is FFh filler); clears the
+    // mark. Layers that cannot tell say false.
+    virtual bool takeRefusedRead() { return false; }
 };
 
 }  // namespace zelkora::common

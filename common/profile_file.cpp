@@ -98,6 +98,18 @@ bool ProfileFile::flush() {
     return !store_ || store_->save();
 }
 
+std::vector<std::string> ProfileFile::sectionNames() {
+    return store().sectionNames();
+}
+
+std::string ProfileFile::readProblem() {
+    return store().readProblem();
+}
+
+std::string ProfileFile::writeProblem() {
+    return store_ ? store_->writeProblem() : std::string();
+}
+
 std::string ProfileFile::getString(std::string_view key, std::string_view fallback,
                                    std::optional<std::string_view> section) {
     if (section) section_ = *section;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelkora::common {
 
@@ -46,6 +47,16 @@ class ProfileFile {
     // not be stored (a file or folder that refuses writing, a full disk): it
     // still reads back in this process, and the caller tells the user.
     bool flush();
+
+    // The file's section names in file order.
+    std::vector<std::string> sectionNames();
+
+    // Why the file cannot be read (too large, not a regular file, broken
+    // UTF-16, no permission); empty when it can be, or does not exist: a
+    // missing file reads as empty.
+    std::string readProblem();
+    // Why the last flush failed ("No space left on device"); empty when it did not.
+    std::string writeProblem();
 
     const std::string& path() const { return path_; }
     const std::string& section() const { return section_; }

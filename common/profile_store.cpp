@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -51,15 +52,24 @@ std::string canonicalPath(std::string_view path) {
 
 enum class ReadOutcome { Read, Missing, Refused };
 
-// Reads a regular file of bounded size. Opening does not block, so a FIFO
-// or a device under the name never hangs the caller.
-ReadOutcome readWholeFile(const std::string& path, std::string& text) {
+// Reads a regular file of bounded size; on refusal `reason` says why. Opening
+// does not block, so a FIFO or a device under the name never hangs the caller.
+ReadOutcome readWholeFile(const std::string& path, std::string& text, std::string& reason) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Refused;
+    if (fd < 0) {
+        if (errno == ENOENT) return ReadOutcome::Missing;
+        reason = std::strerror(errno);
+        return ReadOutcome::Refused;
+    }
     struct stat info {};
     ReadOutcome outcome = ReadOutcome::Refused;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::size_t>(info.st_size) <= ProfileStore::kMaxFileBytes) {
+    if (::fstat(fd, &info) != 0) {
+        reason = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+    } else if (static_cast<std::size_t>(info.st_size) > ProfileStore::kMaxFileBytes) {
+        reason = "larger than " + std::to_string(ProfileStore::kMaxFileBytes >> 20) + " MiB";
+    } else {
         text.resize(static_cast<std::size_t>(info.st_size));
         std::size_t done = 0;
         outcome = ReadOutcome::Read;
@@ -67,6 +77,7 @@ ReadOutcome readWholeFile(const std::string& path, std::string& text) {
             const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) {
+                reason = std::strerror(errno);
                 outcome = ReadOutcome::Refused;
                 break;
             }
@@ -284,7 +295,7 @@ void ProfileStore::loadOnce() {
     if (loaded_) return;
     loaded_ = true;
     std::string text;
-    const ReadOutcome outcome = readWholeFile(path_, text);
+    const ReadOutcome outcome = readWholeFile(path_, text, readProblem_);
     // A file that exists but cannot be read is never replaced by our keys.
     readOnly_ = outcome == ReadOutcome::Refused;
     if (outcome == ReadOutcome::Read && text.starts_with(kUtf16ByteOrderMark)) {
@@ -295,6 +306,7 @@ void ProfileStore::loadOnce() {
             // Marked UTF-16 but not well-formed: read as bytes, but never
             // rewritten, since neither reading would come back as it was.
             readOnly_ = true;
+            readProblem_ = "marked as UTF-16 but not well-formed UTF-16";
         }
     }
     parse(outcome == ReadOutcome::Read ? std::string_view(text) : std::string_view());
@@ -429,8 +441,38 @@ bool ProfileStore::save() {
     }
     if (utf16_) text = utf8ToUtf16(text);
     // A failed write stays pending: a later save tries again.
-    if (writeFile(text)) dirty_ = false;
+    if (writeFile(text)) {
+        dirty_ = false;
+    } else {
+        writeProblem_ = std::strerror(errno);
+    }
     return !dirty_ && !refused_;
+}
+
+std::vector<std::string> ProfileStore::sectionNames() {
+    const std::lock_guard lock(mutex_);
+    loadOnce();
+    // The index holds the first section of each name; file order is index order.
+    std::vector<std::size_t> first;
+    for (const auto& entry : sectionIndex_)
+        first.push_back(entry.second);
+    std::sort(first.begin(), first.end());
+    std::vector<std::string> names;
+    for (const std::size_t index : first)
+        names.emplace_back(parseProfileLine(sections_[index].lines.front()).name);
+    return names;
+}
+
+std::string ProfileStore::readProblem() {
+    const std::lock_guard lock(mutex_);
+    loadOnce();
+    return readProblem_;
+}
+
+std::string ProfileStore::writeProblem() {
+    const std::lock_guard lock(mutex_);
+    if (refused_ && !readProblem_.empty()) return readProblem_;
+    return writeProblem_;
 }
 
 bool ProfileStore::writeFile(std::string_view text) const {
@@ -443,7 +485,10 @@ bool ProfileStore::writeFile(std::string_view text) const {
     // The folder takes no new file (no write permission, a name at the
     // length limit) or refuses the rename: the file itself may still be
     // writable, and its values must not be lost.
-    return exists && writeInPlace(path_, text);
+    const int replaceError = errno;
+    if (exists && writeInPlace(path_, text)) return true;
+    errno = replaceError;  // why the file could not be made says most
+    return false;
 }
 
 }  // namespace zelkora::common

@@ -46,6 +46,13 @@ class ProfileStore {
     // value written to this store was refused or could not be stored on disk.
     bool save();
     const std::string& path() const { return path_; }
+    // The names of the file's sections, in file order, each once.
+    std::vector<std::string> sectionNames();
+    // Why the file cannot be read ("not a regular file", "Permission
+    // denied", ...); empty when it was read or does not exist.
+    std::string readProblem();
+    // Why the last save, or a refused write, failed; empty when none did.
+    std::string writeProblem();
 
   private:
     struct Section {
@@ -67,6 +74,8 @@ class ProfileStore {
     bool dirty_ = false;
     // A value was dropped because the file may not be replaced.
     bool refused_ = false;
+    std::string readProblem_;
+    std::string writeProblem_;
     // The file is UTF-16LE with a byte-order mark: held here as UTF-8 and
     // written back as it came.
     bool utf16_ = false;

@@ -26,15 +26,17 @@ uint8_t iteFourthKey(uint16_t port) {
     return port == 0x2E ? 0x55 : 0xAA;
 }
 
-// The bridge's Super-I/O stays enabled afterwards; nothing clears the bit.
-// Whatever else sits at 00:07.0 (a root port, a dummy host bridge) is left
-// untouched: looking must never write to a device.
+// The bridge's Super-I/O stays enabled afterwards; nothing clears the bit,
+// so it is written only while it is clear: once, however many registers are
+// read. Whatever else sits at 00:07.0 (a root port, a dummy host bridge) is
+// left untouched: looking must never write to a device.
 bool enableViaSuperIo(PortIo& ports) {
     if (!ViaSuperIoBridgePresent(ports)) return false;
     ports.out(kPciAddressPort, kViaFunctionControl, 4);
-    const auto control = static_cast<uint8_t>(readByte(ports, kPciByte85Port) | kViaSuperIoEnable);
+    const uint8_t control = readByte(ports, kPciByte85Port);
+    if (control & kViaSuperIoEnable) return true;
     ports.out(kPciAddressPort, kViaFunctionControl, 4);
-    writeByte(ports, kPciByte85Port, control);
+    writeByte(ports, kPciByte85Port, static_cast<uint8_t>(control | kViaSuperIoEnable));
     return true;
 }
 
@@ -141,11 +143,36 @@ uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg) {
     return value == 0xFF ? 0 : value;
 }
 
+bool SuperIoChipAnswers(PortIo& ports, bool& reachable) {
+    constexpr uint8_t kChipIdRegister = 0x20;
+    ports.takeRefusedRead();
+    bool answers = false;
+    const uint8_t first = ProbeChipID(ports, 0x3F0, kChipIdRegister);
+    if (first != 0x20 && ProbeChipID(ports, 0x3F0, kChipIdRegister) != 0) {
+        answers = true;
+    } else {
+        for (const uint16_t port : {0x370, 0x2E, 0x4E}) {
+            if (ProbeChipID(ports, port, kChipIdRegister) != 0) {
+                answers = true;
+                break;
+            }
+        }
+    }
+    reachable = !ports.takeRefusedRead();
+    return answers && reachable;
+}
+
 void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, uint16_t port,
                                 uint8_t device, std::span<uint8_t, 256> registers) {
     const SuperIoMethod method = superIoMethodFor(manufacturer);
     if (method == SuperIoMethod::None) return;
-    if (method == SuperIoMethod::Via && !ViaSuperIoBridgePresent(ports)) return;
+    if (method == SuperIoMethod::Via) {
+        // The bridge needs no key per register: enabled once, it answers.
+        if (!enableViaSuperIo(ports)) return;
+        for (unsigned reg = 0; reg < registers.size(); ++reg)
+            registers[reg] = readIndexedRegister(ports, method, port, static_cast<uint8_t>(reg));
+        return;
+    }
     for (unsigned reg = 0; reg < registers.size(); ++reg) {
         registers[reg] =
             readSuperIoRegister(ports, method, port, device, static_cast<uint8_t>(reg));

@@ -25,7 +25,8 @@ SuperIoMethod superIoMethodFor(std::string_view manufacturer);
 bool ViaSuperIoBridgePresent(PortIo& ports);
 
 // The pieces of one access sequence, P being the index port. Entering
-// fails, touching no register, for None and for VIA without its bridge.
+// fails, touching no register, for None and for VIA without its bridge; for
+// VIA it sets the bridge's enable bit only while the bit is clear.
 bool enterConfiguration(PortIo& ports, SuperIoMethod method, uint16_t port);
 void selectLogicalDevice(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t device);
 uint8_t readIndexedRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg);
@@ -40,9 +41,18 @@ uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, 
 // on 2Eh/4Eh, then the Winbond key on any port. 0 when nothing answers.
 uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg);
 
+// Whether a chip answers register 20h on 3F0h (other than the VIA bridge's
+// echo of 20h), 370h, 2Eh or 4Eh: the detection both the library and the
+// Super-I/O dialog run. `reachable` tells whether the configuration ports
+// can be reached at all: false when the driver refused the probes' reads
+// (a host without raw port access), where no chip, the VIA bridge's
+// included, can be found or may be enabled.
+bool SuperIoChipAnswers(PortIo& ports, bool& reachable);
+
 // Registers 00h-FFh of a logical device by the manufacturer's method. With
 // no known method, or VIA without its bridge, the buffer is left as it is
-// and no register is touched.
+// and no register is touched. The VIA bridge is checked and enabled once,
+// before the first register.
 void ReadLogicalDeviceRegisters(PortIo& ports, std::string_view manufacturer, uint16_t port,
                                 uint8_t device, std::span<uint8_t, 256> registers);
 

@@ -24,12 +24,14 @@ const std::string& configPath() {
     return path;
 }
 
-// Configuration space that answers every dword with its own address.
+// Configuration space that answers every dword with its own bus, device,
+// function and offset (without the enable bit, which would read as a set
+// status error bit and change the write).
 class EchoPorts : public zelkora::common::PortIo {
   public:
     uint32_t in(uint16_t port, uint8_t) override {
         accesses.push_back(port);
-        return address;
+        return address & 0x00FF'FFFFu;
     }
     void out(uint16_t port, uint32_t value, uint8_t) override {
         accesses.push_back(port);
@@ -96,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             write.bus, write.device, write.function, write.offset / 4);
         const unsigned shift = 8 * (write.offset % 4);
         if (ports.written[index] !=
-            ((address & ~(0xFFu << shift)) | uint32_t{write.value} << shift))
+            ((address & 0x00FF'FFFFu & ~(0xFFu << shift)) | uint32_t{write.value} << shift))
             std::abort();
     }
     return 0;

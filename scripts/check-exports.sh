@@ -23,8 +23,9 @@ expect() {
 expect libzelkora-sysinfo.so InitializeSysInfoLib UninitializeSysInfoLib \
   GetFirstIDEDevicePos GetNextIDEDevice GetFirstPCIDevicePos GetNextPCIDevice \
   GetFirstSuperIOPos GetNextSuperIO GetGeneralInfo GetMemoryInfo GetOSVersionInfo \
-  GetProcessorInfo GetMotherBoardInfo GetLocalLanguageCode GetPortVal SetPortVal
+  GetProcessorInfo GetMotherBoardInfo GetLocalLanguageCode GetPortVal SetPortVal \
+  GetPortValChecked
 expect libwinio.so InitializeWinIo ShutdownWinIo GetPortVal SetPortVal \
   GetPhysByte GetPhysWord GetPhysLong GetPhysBlock \
-  BeginConfigScan EndConfigScan
+  GetPortValChecked BeginConfigScan EndConfigScan
 exit $fail

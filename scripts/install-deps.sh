@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   hwdata pciutils
-  libxcb1-dev xvfb xauth fonts-noto-cjk fonts-wqy-microhei fonts-dejavu-core locales
+  libxcb1-dev xvfb xauth openbox x11-utils imagemagick fonts-noto-cjk fonts-wqy-microhei fonts-dejavu-core locales
   desktop-file-utils appstream mandoc librsvg2-bin file lintian
 )
 

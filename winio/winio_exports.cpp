@@ -34,6 +34,10 @@ bool GetPortVal(uint16_t port, uint32_t* value, uint8_t size) {
     return core().getPortVal(port, value, size);
 }
 
+bool GetPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) {
+    return core().getPortValChecked(port, value, size, unread);
+}
+
 bool SetPortVal(uint16_t port, uint32_t value, uint8_t size) {
     return core().setPortVal(port, value, size);
 }

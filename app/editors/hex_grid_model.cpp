@@ -135,7 +135,11 @@ std::optional<HexByteChange> HexGridModel::typeCharacter(char32_t code) {
         case HexEntryMode::None:
             return std::nullopt;
         case HexEntryMode::Character:
-            byte = static_cast<std::uint8_t>(code & 0xFF);
+            // Only printable characters are data: Escape, Enter and other
+            // control codes (and text beyond ASCII) must never reach a
+            // register, as in hex entry a key that is no digit changes nothing.
+            if (code < 0x20 || code > 0x7E) return std::nullopt;
+            byte = static_cast<std::uint8_t>(code);
             break;
         case HexEntryMode::HexHigh: {
             const auto digit = hexDigitValue(code);

@@ -91,8 +91,16 @@ void PCIRegisterDialog::enumerate() {
 void PCIRegisterDialog::loadSelected() {
     PCIDeviceInfo& record = records_.at(static_cast<std::size_t>(selectedEntry()));
     std::span<uint8_t, 256> config(record.Config);
-    common::ReadPCIConfigByteBlock(ports_, record.Bus, record.Device, record.Function, config);
+    const common::UnreadDwords unread =
+        common::ReadPCIConfigByteBlock(ports_, record.Bus, record.Device, record.Function, config);
     showRegisters(config);
+    // FFh that the host put in place of bytes it would not read is no value:
+    // say so, rather than let it pass for the device's contents.
+    if (unread.any()) {
+        setNotice(Notice::UnreadBytes, QString::fromStdString(common::unreadBytesText(unread)));
+    } else if (currentNotice() == Notice::UnreadBytes) {
+        setNotice(Notice::None);
+    }
 
     const uint8_t* bytes = record.Config;
     setField(1022, hexByteText(record.Bus));

@@ -20,13 +20,23 @@ constexpr int kBytesPerRow = 16;
 constexpr int kLabelGap = 2;
 const QString kNone = QStringLiteral("-");
 
-// The notice line's texts by language (English, Simplified, Traditional).
-constexpr std::array<std::array<const char*, 3>, 2> kNotices{{
+// The notice line's texts by language (English, Simplified, Traditional),
+// in the order of RegisterDialog::Notice after None.
+constexpr std::array<std::array<const char*, 3>, 5> kNotices{{
     {"The driver refused the write; Refresh shows the device's true contents.",
      "驱动程序拒绝了写入，刷新可显示设备的实际内容。",
      "驅動程式拒絕了寫入，刷新可顯示裝置的實際內容。"},
     {"Unknown chip: its registers can be neither read nor written.", "未知芯片：无法读写其寄存器。",
      "未知芯片：無法讀寫其寄存器。"},
+    {"Bytes %1 could not be read (only root may read them); they show FFh.",
+     "无法读取字节 %1（仅 root 可读取），显示为 FFh。",
+     "無法讀取位元組 %1（僅 root 可讀取），顯示為 FFh。"},
+    {"No Super-I/O chip can be reached without raw port access (root, ZELKORA_RAW_PORTS=1).",
+     "没有原始端口访问权限，无法访问 Super-I/O 芯片（root，ZELKORA_RAW_PORTS=1）。",
+     "沒有原始連接埠存取權限，無法存取 Super-I/O 芯片（root，ZELKORA_RAW_PORTS=1）。"},
+    {"No Super-I/O chip answered on ports 2Eh, 4Eh, 370h or 3F0h.",
+     "端口 2Eh、4Eh、370h 和 3F0h 上没有 Super-I/O 芯片应答。",
+     "連接埠 2Eh、4Eh、370h 和 3F0h 上沒有 Super-I/O 芯片回應。"},
 }};
 
 QString twoDigits(int value) {
@@ -57,6 +67,7 @@ void RegisterDialog::attachForm(int listId, int gridId) {
     grid_ = control<CHexGridCtrl>(this, gridId);
     notice_ = findChild<QLabel*>(QStringLiteral("noticeLabel"));
     Q_ASSERT(list_ && grid_ && notice_);
+    notice_->setWordWrap(true);
     placeGridLabels(grid_->parentWidget());
 
     // Click or arrow key in the list; the hidden Cancel button does the same.
@@ -145,15 +156,18 @@ void RegisterDialog::showRegisters(std::span<const uint8_t> registers) {
     grid_->show();
 }
 
-void RegisterDialog::setNotice(Notice notice) {
+void RegisterDialog::setNotice(Notice notice, const QString& detail) {
     shownNotice_ = notice;
     if (notice == Notice::None) {
         notice_->clear();
         notice_->hide();
         return;
     }
-    const auto& texts = kNotices[notice == Notice::WriteRefused ? 0 : 1];
-    notice_->setText(QString::fromUtf8(inLanguage(texts, language_)));
+    const auto& texts = kNotices[static_cast<std::size_t>(notice) - 1];
+    QString text = QString::fromUtf8(inLanguage(texts, language_));
+    if (text.contains(QStringLiteral("%1"))) text = text.arg(detail);
+    notice_->setText(text);
+    notice_->setToolTip(text);
     notice_->show();
 }
 

@@ -41,7 +41,7 @@ class RegisterDialog : public QDialog {
     void refresh();
 
   protected:
-    enum class Notice { None, WriteRefused, UnknownChip };
+    enum class Notice { None, WriteRefused, UnknownChip, UnreadBytes, NoPortAccess, NoChip };
 
     RegisterDialog(Language language, QWidget* parent);
 
@@ -56,7 +56,9 @@ class RegisterDialog : public QDialog {
     // SetData, hide, 16 per row, address and hex columns without characters,
     // narrow address, show: the order in which the grid is configured.
     void showRegisters(std::span<const uint8_t> registers);
-    void setNotice(Notice notice);
+    // `detail` fills the notice's place holder (the unread bytes' offsets).
+    void setNotice(Notice notice, const QString& detail = {});
+    Notice currentNotice() const { return shownNotice_; }
     int selectedEntry() const { return selected_; }
     Language language() const { return language_; }
 

@@ -44,17 +44,6 @@ const char* logicalDeviceKey(uint16_t pnpId, bool firstSerialPort) {
     }
 }
 
-bool chipPresent(common::PortIo& ports) {
-    if (common::ProbeChipID(ports, 0x3F0, 0x20) != 0x20 &&
-        common::ProbeChipID(ports, 0x3F0, 0x20) != 0) {
-        return true;
-    }
-    for (uint16_t port : {uint16_t{0x370}, uint16_t{0x2E}, uint16_t{0x4E}}) {
-        if (common::ProbeChipID(ports, port, 0x20) != 0) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 bool showsSixteenBitId(const SuperIODeviceInfo& record) {
@@ -75,7 +64,8 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
         if (record.PnPIDCopy == 0) continue;
         if (record.PnPIDCopy == kSerialPort) ++serialPorts;
 
-        if (!chipPresent(ports)) {
+        bool reachable = false;
+        if (!common::SuperIoChipAnswers(ports, reachable)) {
             // The south bridge's built-in Super-I/O.
             listing.configPort = 0x3F0;
             listing.manufacturer = common::kViaManufacturer;
@@ -113,6 +103,13 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
             }
         }
         listing.records.push_back(record);
+    }
+    if (listing.records.empty()) {
+        // Reading the index port says whether the driver serves the ports;
+        // a chip outside its configuration mode ignores the read.
+        ports.takeRefusedRead();
+        ports.in(0x2E, 1);
+        listing.portsReachable = !ports.takeRefusedRead();
     }
     return listing;
 }

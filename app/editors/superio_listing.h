@@ -21,6 +21,9 @@ struct SuperIoListing {
     // One per list entry; ConfigPort, LogicalDevice, the chip identifiers and
     // Manufacturer carry the dialog's own findings.
     std::vector<SuperIODeviceInfo> records;
+    // False when the driver does not serve the configuration ports (no raw
+    // port access): why the list is empty.
+    bool portsReachable = true;
 };
 
 inline constexpr std::string_view kDialogDescriptionFile = "SuperIOInfo.dat";

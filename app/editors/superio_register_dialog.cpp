@@ -79,7 +79,10 @@ SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
     enumerate(descriptionFile);
     for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
         setField(id, QStringLiteral("-"));
-    if (listing_.records.empty()) return;
+    if (listing_.records.empty()) {
+        setNotice(listing_.portsReachable ? Notice::NoChip : Notice::NoPortAccess);
+        return;
+    }
     chipReachable_ = reachable(ports_, listing_.manufacturer);
     if (!chipReachable_) setNotice(Notice::UnknownChip);
     deviceList().setCurrentRow(0);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 namespace zelkora::persist {
@@ -89,12 +90,18 @@ std::optional<std::vector<uint8_t>> makeDeviceIndependentImage(const PixelImage&
     return block;
 }
 
-bool writeBmpFile(const std::string& path, std::span<const uint8_t> block) {
-    if (block.size() < kBmpInfoHeaderBytes || path.empty()) return false;
-    // A device or a folder under the name is never replaced.
+bool writeBmpFile(const std::string& name, std::span<const uint8_t> block) {
+    if (block.size() < kBmpInfoHeaderBytes || name.empty()) return false;
+    // Replaced as the profile files are: a symbolic link is written through,
+    // not replaced by a plain file, and a file we may not write stays as it
+    // is (a rename over it would get round its protection).
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(name, error);
+    const std::string path = error ? name : resolved.string();
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) return false;
+    // A device or a folder under the name is never replaced.
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0)) return false;
 
     const uint16_t bits = static_cast<uint16_t>(block[14] | block[15] << 8);
     const std::size_t offset =

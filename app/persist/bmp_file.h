@@ -37,7 +37,9 @@ std::optional<std::vector<uint8_t>> makeDeviceIndependentImage(const PixelImage&
 
 // Writes the 14-byte file header and the block. The file appears whole or
 // not at all: it is written beside its final name and renamed over it, and a
-// write that fails on the way (a full disk) leaves nothing behind.
+// write that fails on the way (a full disk) leaves nothing behind. A symbolic
+// link is written through to its target; a file this user may not write, a
+// folder or a device is refused.
 bool writeBmpFile(const std::string& path, std::span<const uint8_t> block);
 
 }  // namespace zelkora::persist

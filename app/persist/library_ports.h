@@ -17,9 +17,13 @@ class LibraryPorts : public common::PortIo {
 
     // True when any write since the last call was refused; clears the mark.
     bool takeRefusedWrite() override;
+    // True when any read since the last call gave FFh filler instead of a
+    // reading (GetPortValChecked); clears the mark.
+    bool takeRefusedRead() override;
 
   private:
     bool refusedWrite_ = false;
+    bool refusedRead_ = false;
 };
 
 }  // namespace zelkora::persist

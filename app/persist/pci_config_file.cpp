@@ -1,15 +1,17 @@
 #include "app/persist/pci_config_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "common/fixed_text.h"
 #include "common/pci_config.h"
 #include "common/profile_file.h"
+#include "common/profile_line.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::persist {
@@ -21,20 +23,35 @@ bool isHexDigit(char c) {
 }
 
 std::string registerKey(const PciFunction& function, unsigned offset) {
-    std::array<char, 40> text{};
-    std::snprintf(text.data(), text.size(), "Bus%2.2X Dev%2.2X Fun%2.2X Register %2.2Xh",
-                  function.bus, function.device, function.function, offset);
-    return text.data();
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), " Register %2.2Xh", offset);
+    return functionName(function) + text.data();
 }
 
 std::string descriptionKey(const PciFunction& function) {
-    std::array<char, 40> text{};
-    std::snprintf(text.data(), text.size(), "Bus%2.2X Dev%2.2X Fun%2.2X DeviceDesc", function.bus,
+    return functionName(function) + " DeviceDesc";
+}
+
+bool sameFunction(const RegisterWrite& a, const RegisterWrite& b) {
+    return a.bus == b.bus && a.device == b.device && a.function == b.function;
+}
+
+}  // namespace
+
+std::string functionName(const PciFunction& function) {
+    std::array<char, 24> text{};
+    std::snprintf(text.data(), text.size(), "Bus%2.2X Dev%2.2X Fun%2.2X", function.bus,
                   function.device, function.function);
     return text.data();
 }
 
-}  // namespace
+std::size_t touchedFunctions(std::span<const RegisterWrite> writes) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (i == 0 || !sameFunction(writes[i], writes[i - 1])) ++count;
+    }
+    return count;
+}
 
 std::vector<PciFunction> walkPciFunctions() {
     std::vector<PciFunction> functions;
@@ -56,31 +73,63 @@ std::optional<uint8_t> parseRegisterValue(std::string_view text) {
 }
 
 bool savePciConfig(const std::string& path, std::span<const PciFunction> functions,
-                   common::PortIo& ports) {
+                   common::PortIo& ports, PciSaveProblem* problem) {
+    // The values of the moment, not the snapshot of the walk.
+    std::vector<std::array<uint8_t, 256>> spaces(functions.size());
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        const PciFunction& function = functions[i];
+        const common::UnreadDwords unread = common::ReadPCIConfigByteBlock(
+            ports, function.bus, function.device, function.function, spaces[i]);
+        if (unread.none()) continue;
+        if (problem) {
+            problem->unreadFunction = function;
+            problem->unreadBytes = common::unreadBytesText(unread);
+            for (unsigned dword = 0; dword < unread.size(); ++dword) {
+                if (unread[dword]) {
+                    problem->firstUnreadOffset = static_cast<uint8_t>(dword * 4);
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+
     common::ProfileFile profile(true);
     profile.setFile(path);
-    std::array<uint8_t, 256> config{};
     std::array<char, 8> value{};
-    for (const PciFunction& function : functions) {
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        const PciFunction& function = functions[i];
         const std::string_view section = function.description;
         profile.writeString(descriptionKey(function), section, section);
-        // The values of the moment, not the snapshot of the walk.
-        common::ReadPCIConfigByteBlock(ports, function.bus, function.device, function.function,
-                                       config);
-        for (unsigned offset = 0; offset < config.size(); ++offset) {
-            std::snprintf(value.data(), value.size(), "%2.2Xh", config[offset]);
+        for (unsigned offset = 0; offset < spaces[i].size(); ++offset) {
+            std::snprintf(value.data(), value.size(), "%2.2Xh", spaces[i][offset]);
             profile.writeString(registerKey(function, offset), value.data(), section);
         }
     }
-    return profile.flush();
+    if (profile.flush()) return true;
+    if (problem) problem->fileProblem = profile.writeProblem();
+    return false;
 }
 
 std::vector<RegisterWrite> planPciLoad(const std::string& path,
                                        std::span<const PciFunction> functions,
-                                       std::vector<SkippedValue>* skipped) {
+                                       PciLoadNotes* notes) {
     std::vector<RegisterWrite> writes;
     common::ProfileFile profile(true);
     profile.setFile(path);
+    if (notes) {
+        notes->readProblem = profile.readProblem();
+        for (const std::string& section : profile.sectionNames()) {
+            const std::string folded = common::foldProfileName(section);
+            const bool matched =
+                std::any_of(functions.begin(), functions.end(), [&](const PciFunction& function) {
+                    return common::foldProfileName(
+                               common::trimProfileBlanks(function.description)) == folded;
+                });
+            if (!matched) notes->unmatchedSections.push_back(section);
+        }
+    }
+    std::vector<SkippedValue>* skipped = notes ? &notes->skipped : nullptr;
     for (const PciFunction& function : functions) {
         profile.setSection(function.description);
         for (unsigned offset = 0; offset < 256; ++offset) {
@@ -109,13 +158,12 @@ std::size_t applyPciLoad(std::span<const RegisterWrite> writes, common::PortIo& 
     return refused;
 }
 
-bool isReadableFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+std::string loadProblem(const std::string& path) {
     struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular;
+    if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
+    common::ProfileFile profile(true);
+    profile.setFile(path);
+    return profile.readProblem();
 }
 
 }  // namespace zelkora::persist

@@ -183,7 +183,8 @@ void writeSuperIo(ProfileFile& profile) {
 
 }  // namespace
 
-bool writeSystemReport(const std::string& path, std::span<const IDEDeviceInfo> ideRecords) {
+bool writeSystemReport(const std::string& path, std::span<const IDEDeviceInfo> ideRecords,
+                       std::string* problem) {
     ProfileFile profile(true);
     profile.setFile(path);
     writeGeneral(profile);
@@ -194,7 +195,9 @@ bool writeSystemReport(const std::string& path, std::span<const IDEDeviceInfo> i
     writeIde(profile, ideRecords);
     writePci(profile);
     writeSuperIo(profile);
-    return profile.flush();
+    if (profile.flush()) return true;
+    if (problem) *problem = profile.writeProblem();
+    return false;
 }
 
 }  // namespace zelkora::persist

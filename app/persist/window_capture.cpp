@@ -1,5 +1,6 @@
 #include "app/persist/window_capture.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -41,7 +42,19 @@ persist::PixelImage packFourBits(const QImage& indexed) {
 
 }  // namespace
 
+void settleForCapture(QWidget& window) {
+    // A command chosen from a menu starts while the menus are still drawn:
+    // close what is open, let the display server unmap it and send the
+    // exposures, and repaint what the menus covered before reading the screen.
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    QGuiApplication::sync();
+    window.repaint();
+    QGuiApplication::sync();
+}
+
 QImage captureWindow(QWidget& window) {
+    settleForCapture(window);
     QScreen* screen = window.screen();
     const QRect frame = window.frameGeometry();
     // A frame wider than the client area means a window manager draws one:

@@ -10,8 +10,13 @@ class QWidget;
 
 namespace zelkora::app {
 
-// The window's picture as the display shows it: the whole window with the
-// frame and title bar that the window manager draws, read from the screen.
+// Closes open menus and waits until the display has removed them and the
+// window has repainted what they covered.
+void settleForCapture(QWidget& window);
+
+// The window's picture as the display shows it, once settled: the whole
+// window with the frame and title bar that the window manager draws, read
+// from the screen, never the menus the command was chosen from.
 // Where the screen cannot be read (no window manager, no screen, as on the
 // offscreen platform, or a display server that refuses screen reading) the
 // window's own rendering of itself, without a frame.

@@ -12,8 +12,11 @@ namespace zelkora::cli {
 
 // Exit statuses of every command.
 inline constexpr int kSuccess = 0;
-inline constexpr int kAccessRefused = 1;  // hardware access could not be opened
+// Hardware access could not be opened, the driver refused writes, or the
+// host refused reads that the command needs.
+inline constexpr int kAccessRefused = 1;
 inline constexpr int kUsageOrFileError = 2;
+inline constexpr int kNothingApplies = 3;  // pci-load: no value in the file is for this machine
 
 // Runs a command once its arguments are parsed; gives the exit status.
 using Action = std::function<int()>;

@@ -2,9 +2,12 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "cli/commands/command.h"
 #include "cli/hardware_access.h"
+#include "cli/standard_streams.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::cli {
@@ -128,16 +131,31 @@ void printPci() {
 
 }  // namespace
 
-Action defineList(CLI::App&) {
-    return [] {
+Action defineList(CLI::App& command) {
+    auto file = std::make_shared<std::string>("-");
+    command
+        .add_option("-o,--output", *file,
+                    "Write the listing into FILE (made whole, by rename) instead of standard "
+                    "output; - is standard output")
+        ->option_text("FILE");
+    return [file] {
         const HardwareAccess access;
         if (!access.opened()) return kAccessRefused;
+        OutputRedirect output(*file);
+        if (!output.ready()) {
+            complain("cannot write " + output.name() + ": " + output.problem());
+            return kUsageOrFileError;
+        }
         printGeneral();
         printOs();
         printProcessorAndBoard();
         printIde();
         printPci();
         printSuperIo();
+        if (!output.commit()) {
+            complain("cannot write " + output.name() + ": " + output.problem());
+            return kUsageOrFileError;
+        }
         return kSuccess;
     };
 }

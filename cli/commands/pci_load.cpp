@@ -1,15 +1,17 @@
 // pci-load [--dry-run] FILE: writes the stored configuration registers back,
-// or only shows which registers that would change.
+// or only shows which registers that would change; "-" reads standard input.
 #include <CLI/CLI.hpp>
 
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/persist/library_ports.h"
 #include "app/persist/pci_config_file.h"
 #include "cli/commands/command.h"
 #include "cli/hardware_access.h"
+#include "cli/standard_streams.h"
 #include "common/pci_config.h"
 
 namespace zelkora::cli {
@@ -26,9 +28,13 @@ bool sameFunction(const persist::RegisterWrite& write, const persist::PciFunctio
            write.function == function.function;
 }
 
+std::string plural(std::size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 // Per function, each register whose value the load would change: reads only.
-void printChanges(std::span<const persist::RegisterWrite> writes,
-                  std::span<const persist::PciFunction> functions, common::PortIo& ports) {
+std::size_t printChanges(std::span<const persist::RegisterWrite> writes,
+                         std::span<const persist::PciFunction> functions, common::PortIo& ports) {
     std::size_t changes = 0;
     for (const persist::PciFunction& function : functions) {
         std::array<uint8_t, 256> config{};
@@ -54,8 +60,16 @@ void printChanges(std::span<const persist::RegisterWrite> writes,
             ++changes;
         }
     }
-    std::printf("%zu register%s would change; nothing was written.\n", changes,
-                changes == 1 ? "" : "s");
+    return changes;
+}
+
+void reportNotes(const std::string& file, const persist::PciLoadNotes& notes) {
+    for (const persist::SkippedValue& value : notes.skipped) {
+        complain(file + ": [" + value.section + "] " + value.key + ": \"" + value.value +
+                 "\" is not one or two hexadecimal digits (optionally followed by h); not written");
+    }
+    for (const std::string& section : notes.unmatchedSections)
+        complain(file + ": [" + section + "] names no PCI function of this machine");
 }
 
 }  // namespace
@@ -64,38 +78,57 @@ Action definePciLoad(CLI::App& command) {
     auto options = std::make_shared<Options>();
     command.add_flag("--dry-run", options->dryRun,
                      "Show the registers that would change (offset, old, new); write nothing");
-    command.add_option("FILE", options->file, "The configuration file (INI)")->required();
+    command.add_option("FILE", options->file, "The configuration file (INI); - for standard input")
+        ->required();
     return [options] {
-        const std::string path = absolutePath(options->file);
-        if (!persist::isReadableFile(path)) {
-            std::fprintf(stderr, "zelkora-cli: cannot read %s\n", options->file.c_str());
+        const InputFile input(options->file);
+        if (!input.ready()) {
+            complain("cannot read " + input.name() + ": " + input.problem());
+            return kUsageOrFileError;
+        }
+        if (const std::string problem = persist::loadProblem(input.path()); !problem.empty()) {
+            complain("cannot read " + input.name() + ": " + problem);
             return kUsageOrFileError;
         }
         const HardwareAccess access;
         if (!access.opened()) return kAccessRefused;
         const std::vector<persist::PciFunction> functions = persist::walkPciFunctions();
-        std::vector<persist::SkippedValue> skipped;
+        persist::PciLoadNotes notes;
         const std::vector<persist::RegisterWrite> writes =
-            persist::planPciLoad(path, functions, &skipped);
-        for (const persist::SkippedValue& value : skipped) {
-            std::fprintf(stderr,
-                         "zelkora-cli: %s: [%s] %s: \"%s\" is not one or two hexadecimal digits "
-                         "(optionally followed by h); not written\n",
-                         options->file.c_str(), value.section.c_str(), value.key.c_str(),
-                         value.value.c_str());
+            persist::planPciLoad(input.path(), functions, &notes);
+        if (!notes.readProblem.empty()) {
+            complain("cannot read " + input.name() + ": " + notes.readProblem);
+            return kUsageOrFileError;
+        }
+        reportNotes(input.name(), notes);
+        const std::string planned = plural(writes.size(), "register") + " of " +
+                                    plural(persist::touchedFunctions(writes), "function");
+        const std::string skipped = plural(notes.skipped.size(), "value") + " skipped, " +
+                                    plural(notes.unmatchedSections.size(), "section") +
+                                    " matching no function";
+        if (writes.empty()) {
+            complain("nothing in " + input.name() + " applies to this machine (" + skipped +
+                     "); nothing was written");
+            return kNothingApplies;
         }
         persist::LibraryPorts ports;
         if (options->dryRun) {
-            printChanges(writes, functions, ports);
+            const std::size_t changes = printChanges(writes, functions, ports);
+            std::printf("%s would change; nothing was written.\n",
+                        plural(changes, "register").c_str());
+            complain("the load would write " + planned + " (unchanged ones included; " + skipped +
+                     ")");
             return kSuccess;
         }
-        if (const std::size_t refused = persist::applyPciLoad(writes, ports); refused > 0) {
-            std::fprintf(stderr,
-                         "zelkora-cli: the driver refused %zu of %zu register writes (writing "
-                         "PCI configuration space needs root); %s was not loaded completely\n",
-                         refused, writes.size(), options->file.c_str());
+        const std::size_t refused = persist::applyPciLoad(writes, ports);
+        if (refused > 0) {
+            complain("the driver refused " + std::to_string(refused) + " of " +
+                     plural(writes.size(), "register write") +
+                     " (writing PCI configuration space needs root); " + input.name() +
+                     " was not loaded completely");
             return kAccessRefused;
         }
+        complain("wrote " + planned + " from " + input.name() + " (" + skipped + ")");
         return kSuccess;
     };
 }

@@ -155,6 +155,14 @@ ZELKORA_API int32_t GetLocalLanguageCode(uint8_t* code);
 ZELKORA_API int32_t GetPortVal(uint16_t port, uint32_t* value, uint8_t size);
 ZELKORA_API int32_t SetPortVal(uint16_t port, uint32_t value, uint8_t size);
 
+/* As GetPortVal, and says which bytes of the value are no reading: bit n of
+ * *unread is set when byte n did not come from the hardware (the host refused
+ * the read, as Linux refuses configuration bytes past 3Fh to an ordinary user,
+ * or does not serve the port). Those bytes hold FFh and must not be taken for
+ * the device's value. With a driver that cannot tell, *unread is 0. */
+ZELKORA_API int32_t GetPortValChecked(uint16_t port, uint32_t* value, uint8_t size,
+                                      uint8_t* unread);
+
 #ifdef __cplusplus
 }
 #endif

@@ -15,10 +15,13 @@ DevicePos GetFirstPCIDevicePos(void) {
     auto& list = state().pciDevices;
     list.clear();
     // The bus as it is now: functions added or removed since the last walk
-    // appear or disappear, and the registry follows them.
+    // appear or disappear, and the registry follows them. The driver lists
+    // the bus first, so that every function the walk can meet was there when
+    // the registry looked (a function plugged in between would otherwise be
+    // walked without a description).
+    const zelkora::hw::ConfigScanScope scan(zelkora::hw::driver());
     zelkora::platform::services().refreshDevices();
     zelkora::devices::IndexedPciDescriptions descriptions;
-    const zelkora::hw::ConfigScanScope scan(zelkora::hw::driver());
     list.records() = zelkora::devices::scanPciBus(zelkora::hw::driverPorts(), descriptions);
     return list.first();
 }

@@ -30,17 +30,6 @@ uint8_t logicalDeviceNumber(common::ProfileFile& file, std::string_view key) {
     return number >= 0 && number <= 0xFF ? static_cast<uint8_t>(number) : 0;
 }
 
-// Every probe repeats the chip's whole key sequence. 20h from 3F0h is taken
-// for the VIA bridge echoing the index register, not for a chip.
-bool chipAnswers(common::PortIo& ports) {
-    const uint8_t first = common::ProbeChipID(ports, 0x3F0, kChipIdRegister);
-    if (first != 0x20 && common::ProbeChipID(ports, 0x3F0, kChipIdRegister) != 0) return true;
-    for (const uint16_t port : {0x370, 0x2E, 0x4E}) {
-        if (common::ProbeChipID(ports, port, kChipIdRegister) != 0) return true;
-    }
-    return false;
-}
-
 uint16_t chooseConfigPort(common::PortIo& ports) {
     for (const uint16_t port : {0x2E, 0x4E, 0x370, 0x3F0}) {
         if (common::ProbeChipID(ports, port, kChipIdRegister) != 0) return port;
@@ -180,19 +169,22 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
         common::ProfileFile file(true);
         file.setFile(common::dataFilePath(descriptionFile));
 
-        if (chipAnswers(ports)) {
+        bool reachable = false;
+        if (common::SuperIoChipAnswers(ports, reachable)) {
             record.ConfigPort = chooseConfigPort(ports);
             nameChip(ports, file, record, manufacturer);
             const std::string_view key =
                 serial ? (serialCounter == 1 ? kUartAKey : kUartBKey) : row.fileKey;
             findChipRanges(ports, file, record, key, manufacturer);
-        } else if (common::ViaSuperIoBridgePresent(ports)) {
+        } else if (reachable && common::ViaSuperIoBridgePresent(ports)) {
             manufacturer = common::kViaManufacturer;
             common::copyText(record.Manufacturer, manufacturer);
             findViaRanges(ports, file, record, serialCounter);
         } else {
             // No chip and no VIA bridge (a floating bus, another vendor's
-            // device at 00:07.0): nothing to list.
+            // device at 00:07.0), or ports the driver does not serve (no raw
+            // port access), where the bridge's chip could not be read even
+            // if it were enabled: nothing to list, and nothing written.
             if (serial) ++serialCounter;
             continue;
         }

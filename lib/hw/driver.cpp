@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "winio/winio.h"
 
@@ -27,6 +28,10 @@ class DynamicDriver : public Driver {
         if (getPortVal_) return getPortVal_(port, value, size);
         if (value) *value = 0xFFFF'FFFFu;
         return false;
+    }
+    bool getPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) override {
+        if (getPortValChecked_) return getPortValChecked_(port, value, size, unread);
+        return Driver::getPortValChecked(port, value, size, unread);
     }
     bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
         return setPortVal_ && setPortVal_(port, value, size);
@@ -80,7 +85,9 @@ class DynamicDriver : public Driver {
         resolve(getPhysWord_, "GetPhysWord");
         resolve(getPhysLong_, "GetPhysLong");
         resolve(getPhysBlock_, "GetPhysBlock");
-        // Optional: a driver without them serves every access directly.
+        // Optional: a driver without them serves every access directly and
+        // reads every byte it is asked for.
+        resolve(getPortValChecked_, "GetPortValChecked");
         resolve(beginConfigScan_, "BeginConfigScan");
         resolve(endConfigScan_, "EndConfigScan");
         if (!beginConfigScan_ || !endConfigScan_) beginConfigScan_ = endConfigScan_ = nullptr;
@@ -95,6 +102,7 @@ class DynamicDriver : public Driver {
     decltype(&::InitializeWinIo) initialize_ = nullptr;
     decltype(&::ShutdownWinIo) shutdown_ = nullptr;
     decltype(&::GetPortVal) getPortVal_ = nullptr;
+    decltype(&::GetPortValChecked) getPortValChecked_ = nullptr;
     decltype(&::SetPortVal) setPortVal_ = nullptr;
     decltype(&::GetPhysByte) getPhysByte_ = nullptr;
     decltype(&::GetPhysWord) getPhysWord_ = nullptr;
@@ -108,12 +116,20 @@ class DriverPorts : public common::PortIo {
   public:
     uint32_t in(uint16_t port, uint8_t size) override {
         uint32_t value = 0;
-        driver().getPortVal(port, &value, size);
+        uint8_t unread = 0;
+        driver().getPortValChecked(port, &value, size, &unread);
+        if (unread != 0) refusedRead_ = true;
         return value;
     }
     void out(uint16_t port, uint32_t value, uint8_t size) override {
-        driver().setPortVal(port, value, size);
+        if (!driver().setPortVal(port, value, size)) refusedWrite_ = true;
     }
+    bool takeRefusedRead() override { return std::exchange(refusedRead_, false); }
+    bool takeRefusedWrite() override { return std::exchange(refusedWrite_, false); }
+
+  private:
+    bool refusedRead_ = false;
+    bool refusedWrite_ = false;
 };
 
 std::unique_ptr<Driver>& boundDriver() {

@@ -15,6 +15,12 @@ class Driver {
     virtual bool initializeWinIo() = 0;
     virtual int32_t shutdownWinIo() = 0;
     virtual bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) = 0;
+    // As getPortVal, marking in `unread` the bytes that are no reading (an
+    // optional operation; a driver without it is taken to read every byte).
+    virtual bool getPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) {
+        if (unread) *unread = 0;
+        return getPortVal(port, value, size);
+    }
     virtual bool setPortVal(uint16_t port, uint32_t value, uint8_t size) = 0;
     virtual bool getPhysByte(uint32_t address, uint8_t* value) = 0;
     virtual bool getPhysWord(uint32_t address, uint16_t* value) = 0;

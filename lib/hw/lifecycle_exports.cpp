@@ -38,6 +38,10 @@ int32_t GetPortVal(uint16_t port, uint32_t* value, uint8_t size) {
     return driver().getPortVal(port, value, size) ? 1 : 0;
 }
 
+int32_t GetPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) {
+    return driver().getPortValChecked(port, value, size, unread) ? 1 : 0;
+}
+
 int32_t SetPortVal(uint16_t port, uint32_t value, uint8_t size) {
     return driver().setPortVal(port, value, size) ? 1 : 0;
 }

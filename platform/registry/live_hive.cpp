@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/live/system_root.h"
 #include "platform/registry/live_pnp.h"
 #include "platform/registry/pci_ids.h"
 
@@ -64,9 +65,9 @@ SetupClass setupClass(uint32_t classCode) {
 }
 
 std::optional<std::string> firstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    if (!in || !std::getline(in, line)) return std::nullopt;
+    std::optional<std::string> text = readRegularFile(file, 4096);
+    if (!text || text->empty()) return std::nullopt;
+    std::string line = text->substr(0, text->find('\n'));
     while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
         line.pop_back();
     return line;
@@ -106,13 +107,11 @@ std::optional<PciFunction> readFunction(const fs::directory_entry& entry) {
     pci.revision = static_cast<uint8_t>(hexFile(pci.directory / "revision").value_or(0));
     // The library reads a bridge's subsystem as 0 (its dword 2Ch is not one),
     // so bridges are keyed with SUBSYS_00000000 to be found.
-    // One byte read on its own: a buffered stream would read a whole page of
-    // configuration space, one slow access per dword.
-    uint8_t headerType = 0;
-    if (const int fd = ::open((pci.directory / "config").c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
-        if (::pread(fd, &headerType, 1, 0x0E) != 1) headerType = 0;
-        ::close(fd);
-    }
+    // Only the bytes up to the header type: a whole page of configuration
+    // space would cost one slow access per dword.
+    const std::optional<std::string> header = readRegularFile(pci.directory / "config", 0x0F);
+    const uint8_t headerType =
+        header && header->size() == 0x0F ? static_cast<uint8_t>((*header)[0x0E]) : 0;
     if ((headerType & 0x7F) != 0) {
         pci.subsystemVendor = 0;
         pci.subsystemId = 0;
@@ -144,6 +143,8 @@ PciNames readNames(const LiveHiveSources& sources, const std::vector<PciFunction
     for (const auto& pci : functions)
         wanted.insert(PciNames::deviceKey(pci.vendorId, pci.deviceId));
     for (const auto& path : sources.pciIds) {
+        std::error_code error;
+        if (!fs::is_regular_file(path, error)) continue;  // a FIFO would block the open
         std::ifstream database(path);
         if (database) return readPciNames(database, wanted);
     }

@@ -2,13 +2,15 @@
 // look-ups find their names.
 #include "platform/registry/live_pnp.h"
 
+#include "platform/live/system_root.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
 #include <cstdio>
-#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -79,13 +81,9 @@ void addPnpDevices(Hive& hive, const fs::path& pnpDevices) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(pnpDevices, error)) {
         // The first line is the device's own identifier, the rest compatible ones.
-        std::string id;
-        try {
-            std::ifstream in(entry.path() / "id");
-            if (!std::getline(in, id)) continue;
-        } catch (const std::ios_base::failure&) {
-            continue;  // not a readable file
-        }
+        const std::optional<std::string> text = readRegularFile(entry.path() / "id", 4096);
+        if (!text || text->empty()) continue;
+        std::string id = text->substr(0, text->find('\n'));
         while (!id.empty() && std::isspace(static_cast<unsigned char>(id.back())))
             id.pop_back();
         std::transform(id.begin(), id.end(), id.begin(),

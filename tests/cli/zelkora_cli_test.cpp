@@ -37,37 +37,76 @@ class ZelkoraCli : public ::testing::Test {
     const fs::path& folder_ = scratch_.path();
 };
 
-TEST_F(ZelkoraCli, ExitStatuses) {
+TEST_F(ZelkoraCli, ExitStatusesAndReasons) {
     EXPECT_EQ(run("--version").out, "zelkora-cli 1.02\n");
     const Outcome help = run("--help");
     EXPECT_EQ(help.status, 0);
     for (const char* command : {"list", "report", "pci-save", "pci-load"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_EQ(run("help").out, help.out);
+    EXPECT_EQ(run("help pci-load").out, run("pci-load --help").out);
 
-    for (const char* usage :
-         {"", "frobnicate", "report", "report a.ini b.ini", "pci-load --bad x"}) {
+    for (const char* usage : {"", "frobnicate", "report", "report a.ini b.ini", "pci-load --bad x",
+                              "help frobnicate"}) {
         const Outcome wrong = run(usage);
         EXPECT_EQ(wrong.status, 2) << usage;
         EXPECT_FALSE(wrong.err.empty()) << usage;
     }
-    const Outcome missing = run("pci-load missing.ini");
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "zelkora-cli: cannot read missing.ini\n");
+
+    // Every file the commands refuse, with its reason.
     fs::create_directory(folder_ / "taken.ini");
-    const Outcome unwritable = run("report taken.ini");
-    EXPECT_EQ(unwritable.status, 2);
-    EXPECT_EQ(unwritable.err, "zelkora-cli: cannot write taken.ini\n");
-    EXPECT_EQ(run("pci-save taken.ini").status, 2);
+    fs::resize_file(scratch_.write("huge.ini", ""), (64u << 20) + 1);
+    scratch_.write("utf16.ini", "\xFF\xFE[\0x");
+    scratch_.write("empty.ini", "");
+    struct Case {
+        const char* arguments;
+        int status;
+        const char* message;
+    };
+    for (const auto& [arguments, status, message] : {
+             Case{"pci-load missing.ini", 2, "cannot read missing.ini: No such file or directory"},
+             Case{"pci-load taken.ini", 2, "cannot read taken.ini: not a regular file"},
+             Case{"pci-load huge.ini", 2, "cannot read huge.ini: larger than 64 MiB"},
+             Case{"pci-load utf16.ini", 2,
+                  "cannot read utf16.ini: marked as UTF-16 but not well-formed UTF-16"},
+             Case{"pci-load empty.ini", 3,
+                  "nothing in empty.ini applies to this machine (0 values skipped, 0 sections "
+                  "matching no function); nothing was written"},
+             Case{"report taken.ini", 2, "cannot write taken.ini: not a regular file"},
+             Case{"pci-save no/pci.ini", 2, "cannot write no/pci.ini: No such file or directory"},
+             Case{"list -o no/list.txt", 2, "cannot write no/list.txt: No such file or directory"},
+         }) {
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, status) << arguments;
+        EXPECT_EQ(outcome.err, std::string("zelkora-cli: ") + message + "\n") << arguments;
+    }
+    EXPECT_TRUE(fs::is_directory(folder_ / "taken.ini"));
+
+    // Output that cannot be written is a failure too.
+    for (const char* arguments : {"list", "report -", "pci-save -"}) {
+        const Outcome full = runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments,
+                                        kMachinesDir / "demo.json", folder_, "/dev/full");
+        EXPECT_EQ(full.status, 2) << arguments;
+        EXPECT_EQ(full.errLines().back(),
+                  "zelkora-cli: cannot write standard output: No space left on device")
+            << arguments;
+    }
 
     // A machine file the driver refuses (its messages are the shipped path's
     // test): status 1, and no report is left behind.
     writeBytes(folder_ / "broken.json", R"({"pci": {"functions": [{"address": "zz"}]}})");
     EXPECT_EQ(run("report r.ini", folder_ / "broken.json").status, 1);
     EXPECT_FALSE(fs::exists(folder_ / "r.ini"));
+    writeBytes(folder_ / "nopci.json", R"({"name": "no PCI bus"})");
+    const Outcome nothing = run("pci-save p.ini", folder_ / "nopci.json");
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, "zelkora-cli: no PCI function was found; p.ini was not written\n");
+    EXPECT_FALSE(fs::exists(folder_ / "p.ini"));
 
-    const Outcome list = run("list");
-    EXPECT_EQ(list.status, 0);
-    EXPECT_NE(list.out.find("[PCIDevice List]"), std::string::npos);
+    const Outcome list = run("list -o listing.txt");
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(fileBytes(folder_ / "listing.txt").find("[PCIDevice List]"), std::string::npos);
+    EXPECT_EQ(run("report -").out.substr(0, 22), "[General Information]\n");
 }
 
 TEST_F(ZelkoraCli, ReportAndDryRun) {
@@ -97,7 +136,42 @@ TEST_F(ZelkoraCli, ReportAndDryRun) {
     EXPECT_TRUE(host.starts_with("Bus00 Dev00 Fun00 ")) << dryRun.out;
     EXPECT_EQ(dryRun.out.substr(host.size()),
               "\n  Register 04h: 06h -> 07h\n1 register would change; nothing was written.\n");
-    EXPECT_EQ(run("pci-load pci.ini").status, 0);
+    EXPECT_EQ(dryRun.errLines().back(),
+              "zelkora-cli: the load would write 2815 registers of 11 functions (unchanged ones "
+              "included; 1 value skipped, 0 sections matching no function)");
+    const Outcome load = run("pci-load - < pci.ini");
+    EXPECT_EQ(load.status, 0);
+    EXPECT_EQ(load.errLines().back(),
+              "zelkora-cli: wrote 2815 registers of 11 functions from standard input (1 value "
+              "skipped, 0 sections matching no function)");
+}
+
+// The live host of an ordinary user, made of a fake root: configuration bytes
+// past 3Fh are refused to reads, and a function whose writes the kernel
+// refuses. Nothing refused is saved or reported as done.
+TEST_F(ZelkoraCli, RefusedReadsAndWritesOnTheLiveHost) {
+    const FakeRoot root("zelkora-cli-root");
+    root.write("usr/share/misc/pci.ids", "");  // no names: "PCI device vvvv:dddd"
+    root.addPciFunction("00:00.0", std::string(256, '\0'));
+    // /dev/full reads zeros and refuses every write, as sysfs does to a user.
+    fs::remove(root.path() / "sys/bus/pci/devices/0000:00:00.0/config");
+    fs::create_symlink("/dev/full", root.path() / "sys/bus/pci/devices/0000:00:00.0/config");
+    writeBytes(folder_ / "pci.ini", "[PCI device 0000:0000]\nBus00 Dev00 Fun00 Register 04h=07h\n");
+    const Outcome refused = run("pci-load pci.ini", "");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.errLines().back(),
+              "zelkora-cli: the driver refused 1 of 1 register write (writing PCI configuration "
+              "space needs root); pci.ini was not loaded completely");
+
+    root.removePciFunction("00:00.0");
+    root.addPciFunction("00:00.0", pciSpace(0x8086, 0x1237, 0x060000, 2, 0).substr(0, 64));
+    const Outcome save = run("pci-save saved.ini", "");
+    EXPECT_EQ(save.status, 1);
+    EXPECT_EQ(save.err,
+              "zelkora-cli: cannot read configuration register 40h of Bus00 Dev00 Fun00 (PCI "
+              "device 8086:1237): bytes 40h-FFh are refused to this user; saving every register "
+              "needs root. saved.ini was not written\n");
+    EXPECT_FALSE(fs::exists(folder_ / "saved.ini"));
 }
 
 }  // namespace

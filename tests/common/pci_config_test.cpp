@@ -16,7 +16,9 @@ using winio::sim::portRead;
 using winio::sim::portWrite;
 
 constexpr char kBoard[] = R"({"pci": {"functions": [
-    {"address": "02:1f.5", "config": "8680 2524 0700 8002 01 00 03 06", "bytes": {"0x43": "0x9C", "0xFF": "0x5A"}}
+    {"address": "02:1f.5", "config": "8680 2524 0700 8002 01 00 03 06", "bytes": {"0x43": "0x9C", "0xFF": "0x5A"}},
+    {"address": "00:00.0", "config": "8680 3012 0600 00F9", "bytes": {"0x1F": "0xF9"}, "readableBytes": 64},
+    {"address": "00:01.0", "config": "8680 3112 0700 0000", "headerType": "0x01", "bytes": {"0x1F": "0xF9"}}
 ]}})";
 
 TEST(PciConfig, AddressKeepsEachNumberInsideItsField) {
@@ -64,6 +66,48 @@ TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
     WritePCIConfigByte(ports, 2, 0x1F, 5, 0xFF, 0x01);
     EXPECT_EQ((*space)[0xFF], 0x01);
     EXPECT_EQ((*space)[0xFC], 0x00);
+}
+
+// Status F900h and a bridge's Secondary Status F900h hold error bits that a
+// 1 clears: writing a neighbouring byte must not write them back as read.
+TEST(PciConfig, WriteByteNeverClearsStatusErrorBitsOfAnotherRegister) {
+    testing::SimulatedMachine machine(kBoard);
+    testing::BoardPorts ports(machine.board());
+    auto& recorder = machine.board().recorder();
+    recorder.start();
+    WritePCIConfigByte(ports, 0, 0, 0, 0x06, 0x00);  // in Status: the user's own write
+    EXPECT_EQ(recorder.accesses().back(), portWrite(0xCFC, 0xF900'0006u, 4));
+    recorder.clear();
+    WritePCIConfigByte(ports, 0, 0, 0, 0x04, 0x07);
+    EXPECT_EQ(recorder.accesses(),
+              (std::vector{portWrite(0xCF8, 0x8000'0004u, 4), portRead(0xCFC, 0xF900'0006u, 4),
+                           portWrite(0xCFC, 0x0000'0007u, 4)}));
+
+    // The bridge's header type is read only because the bits are set.
+    recorder.clear();
+    WritePCIConfigByte(ports, 0, 1, 0, 0x1C, 0xF0);
+    EXPECT_EQ(recorder.accesses(),
+              (std::vector{portWrite(0xCF8, 0x8000'081Cu, 4), portRead(0xCFC, 0xF900'0000u, 4),
+                           portWrite(0xCF8, 0x8000'080Cu, 4), portRead(0xCFC, 0x0001'0000u, 4),
+                           portWrite(0xCF8, 0x8000'081Cu, 4), portWrite(0xCFC, 0x0000'00F0u, 4)}));
+    // A standard header's 1Ch is an address register: written back whole.
+    WritePCIConfigByte(ports, 0, 0, 0, 0x1C, 0x01);
+    EXPECT_EQ(recorder.accesses().back(), portWrite(0xCFC, 0xF900'0001u, 4));
+}
+
+TEST(PciConfig, ByteBlockSaysWhichBytesTheHostRefused) {
+    testing::SimulatedMachine machine(kBoard);
+    testing::BoardPorts ports(machine.board());
+    std::array<uint8_t, 256> bytes{};
+    const UnreadDwords unread = ReadPCIConfigByteBlock(ports, 0, 0, 0, bytes);
+    EXPECT_EQ(unreadBytesText(unread), "40h-FFh");
+    EXPECT_EQ(unread.count(), 48u);
+    EXPECT_EQ(bytes[0x3F], 0x00);
+    EXPECT_EQ(bytes[0x40], 0xFF);
+    EXPECT_TRUE(ReadPCIConfigByteBlock(ports, 2, 0x1F, 5, bytes).none());
+    UnreadDwords holes;
+    holes.set(4).set(16).set(17);
+    EXPECT_EQ(unreadBytesText(holes), "10h-13h, 40h-47h");
 }
 
 TEST(PciConfig, ParseHexByte) {

@@ -139,6 +139,13 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
     std::ostringstream errors;
     ASSERT_EQ(capture::captureMachine(folder / "host.json", errors), 0) << errors.str();
     ASSERT_TRUE(fs::exists(folder / "host.reg"));
+    // Only what the host gave is kept, and the user is told.
+    EXPECT_NE(testing::fileBytes(folder / "host.json").find("\"readableBytes\": 64"),
+              std::string::npos);
+    EXPECT_NE(errors.str().find("zelkora-cli: of 1 PCI function only configuration bytes "
+                                "00h-3Fh could be read"),
+              std::string::npos)
+        << errors.str();
 
     hw::setDriver(testing::makeBackendDriver(winio::sim::loadBoard(folder / "host.json")));
     platform::setServices(platform::makeSimulatedServices(
@@ -149,6 +156,16 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
 
     EXPECT_EQ(capture::captureMachine(folder / "missing" / "host.json", errors), 2);
     EXPECT_NE(errors.str().find("missing"), std::string::npos) << errors.str();
+    // Both files or neither: a folder where the description goes leaves the registry alone.
+    fs::create_directory(folder / "taken.json");
+    out.write("taken.reg", "old");
+    errors.str("");
+    EXPECT_EQ(capture::captureMachine(folder / "taken.json", errors), 2);
+    EXPECT_EQ(errors.str(), "zelkora-cli: cannot write " + (folder / "taken.json").string() +
+                                ": not a regular file\n");
+    EXPECT_EQ(testing::fileBytes(folder / "taken.reg"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4)
+        << "host.json, host.reg, taken.json, taken.reg: no temporary file is left";
 
     testing::resetLibrary();
 }

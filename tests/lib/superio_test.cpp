@@ -116,7 +116,18 @@ TEST(SuperIo, NoChipTakesTheViaPathWithItsRegisterRanges) {
                                                 "0xE7": "0xFE", "0xE8": "0xBE"}}})",
                                       scratch.path());
     ASSERT_TRUE(machine.open());
+    auto& recorder = machine.board().recorder();
+    recorder.start();
     const auto records = walk();
+    // The enable bit is written once in the whole walk, and not again once it is set.
+    const auto enables = [&] {
+        const auto& trace = recorder.accesses();
+        return std::count(trace.begin(), trace.end(), portWrite(0xCFD, 0x03));
+    };
+    EXPECT_EQ(enables(), 1);
+    recorder.clear();
+    walk();
+    EXPECT_EQ(enables(), 0);
     ASSERT_EQ(records.size(), 4u) << "floppy, COM1, COM2 (apart by instance), then the game port";
     for (const auto& record : records) {
         EXPECT_EQ(record.ConfigPort, 0x3F0);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -109,6 +111,14 @@ TEST(BmpFile, WriteThatFailsLeavesNothingBehind) {
     EXPECT_EQ(testing::fileBytes(path), "old picture");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     EXPECT_FALSE(writeBmpFile((folder / "missing" / "x.bmp").string(), *block));
+
+    // Replaced as a profile file is: through a link, and never a file this user may not write.
+    fs::create_symlink(path, folder / "link.bmp");
+    ASSERT_TRUE(writeBmpFile((folder / "link.bmp").string(), *block));
+    EXPECT_TRUE(fs::is_symlink(folder / "link.bmp"));
+    EXPECT_EQ(testing::fileBytes(path).substr(0, 2), "BM");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(writeBmpFile(path.string(), *block), ::geteuid() == 0) << "root may write it";
 }
 
 }  // namespace

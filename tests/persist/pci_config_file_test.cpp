@@ -146,11 +146,12 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
                                    "Bus00 Dev00 Fun00 Register 0Dh=7\n"
                                    "[Some Other Bridge]\n"
                                    "Bus00 Dev01 Fun00 Register 04h=00h\n");
-    std::vector<SkippedValue> skipped;
-    const std::vector<RegisterWrite> writes = planPciLoad(path_.string(), functions_, &skipped);
+    PciLoadNotes notes;
+    const std::vector<RegisterWrite> writes = planPciLoad(path_.string(), functions_, &notes);
     ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(notes.unmatchedSections, std::vector<std::string>{"Some Other Bridge"});
     std::vector<std::string> skippedKeys;
-    for (const SkippedValue& value : skipped)
+    for (const SkippedValue& value : notes.skipped)
         skippedKeys.push_back(value.key.substr(18) + "=" + value.value);
     EXPECT_EQ(skippedKeys, (std::vector<std::string>{"Register 05h=zz", "Register 06h=G1",
                                                      "Register 07h= 8", "Register 08h=1FF"}))
@@ -165,7 +166,7 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
 
     fs::remove(path_);
     EXPECT_TRUE(planPciLoad(path_.string(), functions_).empty()) << "a missing file";
-    EXPECT_FALSE(isReadableFile(path_.string()));
+    EXPECT_EQ(loadProblem(path_.string()), "No such file or directory");
 
     for (const auto& [text, value] : std::vector<std::pair<std::string, int>>{{"7", 0x07},
                                                                               {"Fh", 0x0F},
@@ -187,13 +188,36 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
     }
 }
 
-TEST_F(PciConfigFile, FileThatCannotBeWrittenIsReported) {
-    EXPECT_FALSE(savePciConfig("/nonexistent-zelkora-folder/pci.ini", functions_, ports_));
+TEST_F(PciConfigFile, FileThatCannotBeWrittenIsReportedWithItsReason) {
+    PciSaveProblem problem;
+    EXPECT_FALSE(
+        savePciConfig("/nonexistent-zelkora-folder/pci.ini", functions_, ports_, &problem));
+    EXPECT_EQ(problem.fileProblem, "No such file or directory");
     // A folder under the name: it cannot be read as a file, so no key lands.
     fs::create_directory(path_);
-    EXPECT_FALSE(savePciConfig(path_.string(), functions_, ports_));
+    EXPECT_FALSE(savePciConfig(path_.string(), functions_, ports_, &problem));
+    EXPECT_EQ(problem.fileProblem, "not a regular file");
+    EXPECT_EQ(loadProblem(path_.string()), "not a regular file");
     EXPECT_TRUE(fs::is_directory(path_));
     fs::remove(path_);
+}
+
+// What an ordinary user's host gives: the first 64 bytes of each space. FFh
+// in place of the rest must never be saved as values to load back.
+TEST(PciConfigFileUnread, SaveWritesNothingWhenTheHostRefusesBytes) {
+    testing::SimulatedMachine machine(testing::demoMachine(
+        [](nlohmann::json& board) { board["pci"]["functions"][2]["readableBytes"] = 64; }));
+    ASSERT_TRUE(machine.open());
+    const fs::path path = testing::scratchPath("pci-unread") += ".ini";
+    const std::vector<PciFunction> functions = walkPciFunctions();
+    LibraryPorts ports;
+    PciSaveProblem problem;
+    EXPECT_FALSE(savePciConfig(path.string(), functions, ports, &problem));
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_TRUE(problem.unreadFunction);
+    EXPECT_EQ(functionName(*problem.unreadFunction), functionName(functions[2]));
+    EXPECT_EQ(problem.firstUnreadOffset, 0x40);
+    EXPECT_EQ(problem.unreadBytes, "40h-FFh");
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ class BackendDriver : public hw::Driver {
     bool getPortVal(uint16_t port, uint32_t* value, uint8_t size) override {
         return core_.getPortVal(port, value, size);
     }
+    bool getPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) override {
+        return core_.getPortValChecked(port, value, size, unread);
+    }
     bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
         return core_.setPortVal(port, value, size);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "common/port_io.h"
 #include "winio/sim/simulated_board.h"
 
@@ -9,13 +11,19 @@ namespace zelkora::testing {
 class BoardPorts : public common::PortIo {
   public:
     explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
-    uint32_t in(uint16_t port, uint8_t size) override { return board_.readPort(port, size); }
+    uint32_t in(uint16_t port, uint8_t size) override {
+        const auto reading = board_.readPortChecked(port, size);
+        refusedRead_ = refusedRead_ || reading.unread != 0;
+        return reading.value;
+    }
     void out(uint16_t port, uint32_t value, uint8_t size) override {
         board_.writePort(port, value, size);
     }
+    bool takeRefusedRead() override { return std::exchange(refusedRead_, false); }
 
   private:
     winio::sim::SimulatedBoard& board_;
+    bool refusedRead_ = false;
 };
 
 }  // namespace zelkora::testing

@@ -29,14 +29,17 @@ std::vector<std::string> ProgramRun::errLines() const {
 }
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::string& arguments,
-                      const std::filesystem::path& machine, const std::filesystem::path& folder) {
-    const auto out = folder / "stdout.txt", err = folder / "stderr.txt";
+                      const std::filesystem::path& machine, const std::filesystem::path& folder,
+                      const std::filesystem::path& stdoutPath) {
+    const auto out = stdoutPath.empty() ? folder / "stdout.txt" : stdoutPath;
+    const auto err = folder / "stderr.txt";
     const std::string command = "cd " + quoted(folder.string()) +
                                 " && ZELKORA_MACHINE=" + quoted(machine.string()) + " " +
                                 quoted(program.string()) + " " + arguments + " >" +
                                 quoted(out.string()) + " 2>" + quoted(err.string());
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileBytes(out), fileBytes(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            stdoutPath.empty() ? fileBytes(out) : std::string(), fileBytes(err)};
 }
 
 }  // namespace zelkora::testing

@@ -14,8 +14,10 @@ struct ProgramRun {
 };
 
 // Runs `program arguments` through the shell in `folder`, with ZELKORA_MACHINE
-// naming `machine`; its output is kept in files in that folder.
+// naming `machine` (empty: the live host); its output is kept in files in
+// that folder, or standard output goes to `stdoutPath` when one is given.
 ProgramRun runProgram(const std::filesystem::path& program, const std::string& arguments,
-                      const std::filesystem::path& machine, const std::filesystem::path& folder);
+                      const std::filesystem::path& machine, const std::filesystem::path& folder,
+                      const std::filesystem::path& stdoutPath = {});
 
 }  // namespace zelkora::testing

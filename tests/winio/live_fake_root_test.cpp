@@ -2,6 +2,8 @@
 // and processor facts that every user may read, and nothing written anywhere.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +145,25 @@ TEST_F(LiveFakeRoot, LaptopWithoutTablesShowsItsDrivesBoardAndProcessorAndWrites
     EXPECT_EQ(cpuLine(cpu()), "Intel(R) Core(TM) i7-970|3600|0|0.0|Unknown");
     EXPECT_EQ(GetFirstSuperIOPos(), nullptr) << "a floating bus has no chip";
     EXPECT_EQ(fileBytes(rootPort), rootPortBytes);
+}
+
+// A real VIA south bridge at 00:07.0, but no raw port access: its Super-I/O
+// could not be read even if enabled, so its enable byte is never written and
+// no made-up chip is listed. A FIFO among the sysfs files hangs nothing.
+TEST_F(LiveFakeRoot, ViaBridgeWithoutRawPortsIsNeverWrittenAndFifosHangNothing) {
+    const std::string pci = "sys/bus/pci/devices/";
+    std::string via = configSpace(0x1106, 0x0686, 0x060100, 0x80);
+    via[0x85] = 0x10;
+    const auto bridge = root_.write(pci + "0000:00:07.0/config", via);
+    root_.write(pci + "0000:00:07.0/vendor", "0x1106\n");
+    root_.write(pci + "0000:00:07.0/device", "0x0686\n");
+    root_.folder(pci + "0000:00:1f.0");
+    ASSERT_EQ(::mkfifo((root_.path() / pci / "0000:00:1f.0/config").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((root_.path() / pci / "0000:00:1f.0/vendor").c_str(), 0600), 0);
+    openLibrary();
+    EXPECT_EQ(GetFirstSuperIOPos(), nullptr);
+    EXPECT_EQ(testing::pciRecords().size(), 1u);
+    EXPECT_EQ(fileBytes(bridge), via);
 }
 
 TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {

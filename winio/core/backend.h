@@ -13,8 +13,18 @@ class Backend {
   public:
     virtual ~Backend() = default;
 
+    // What a port read gave: the value, and which of its bytes (bit n: byte
+    // n) are no reading because the host refused the read (configuration
+    // bytes an ordinary user may not read) or does not serve the port (a
+    // legacy port without raw access). Such bytes hold FFh.
+    struct PortReading {
+        uint32_t value = 0;
+        uint8_t unread = 0;
+    };
+
     // Reads a port with an access of `size` bytes (1, 2 or 4).
-    virtual uint32_t readPort(uint16_t port, unsigned size) = 0;
+    virtual PortReading readPortChecked(uint16_t port, unsigned size) = 0;
+    uint32_t readPort(uint16_t port, unsigned size) { return readPortChecked(port, size).value; }
     // Writes the low `size` bytes of `value` to a port. False when the write
     // was refused and did not reach the hardware (the driver's SetPortVal
     // then answers 0); a write that the bus simply drops is not refused.

@@ -32,13 +32,21 @@ int32_t DriverCore::shutdown() {
 }
 
 bool DriverCore::getPortVal(uint16_t port, uint32_t* value, uint8_t size) {
-    if (!value || !validSize(size)) return false;
+    uint8_t unread = 0;
+    return getPortValChecked(port, value, size, &unread);
+}
+
+bool DriverCore::getPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread) {
+    if (!value || !unread || !validSize(size)) return false;
     if (!backend_) {
-        // Without access the ports float.
+        // Without access the ports float, and nothing was read.
         *value = size == 4 ? 0xFFFF'FFFFu : (1u << (8 * size)) - 1u;
+        *unread = static_cast<uint8_t>((1u << size) - 1u);
         return false;
     }
-    *value = backend_->readPort(port, size);
+    const Backend::PortReading reading = backend_->readPortChecked(port, size);
+    *value = reading.value;
+    *unread = reading.unread;
     return true;
 }
 

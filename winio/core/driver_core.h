@@ -19,6 +19,8 @@ class DriverCore {
     bool initialize();
     int32_t shutdown();
     bool getPortVal(uint16_t port, uint32_t* value, uint8_t size);
+    // As getPortVal; `unread` marks the bytes that are no reading (Backend::PortReading).
+    bool getPortValChecked(uint16_t port, uint32_t* value, uint8_t size, uint8_t* unread);
     bool setPortVal(uint16_t port, uint32_t value, uint8_t size);
     bool getPhysByte(uint32_t address, uint8_t* value);
     bool getPhysWord(uint32_t address, uint16_t* value);

@@ -7,6 +7,7 @@
 #define ZELKORA_HAVE_PORT_IO 1
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -58,27 +59,22 @@ LiveHost::LiveHost(HostPaths paths, bool rawPorts) : paths_(std::move(paths)) {
 }
 
 LiveHost::~LiveHost() {
-    closeConfigFiles();
+    closeConfigFile();
 }
 
-void LiveHost::closeConfigFiles() {
-    for (const auto& [key, file] : configFiles_)
-        close(file.fd);
-    configFiles_.clear();
-}
-
-void LiveHost::dropSnapshots() {
-    for (auto& [key, file] : configFiles_)
-        file.snapshotBytes = -1;
+void LiveHost::closeConfigFile() {
+    if (openFile_.fd >= 0) ::close(openFile_.fd);
+    openFile_ = OpenConfigFile{};
 }
 
 // Functions come and go (hot-plug, a driver's remove and rescan), so every
 // walk starts from the folder as it is now: the list of functions is read
-// once, and files held open since the last walk are closed, since the
-// function behind one may have been replaced.
+// once, and the file held open since the last access is closed, since the
+// function behind it may have been replaced.
 void LiveHost::beginConfigScan() {
-    closeConfigFiles();
+    closeConfigFile();
     present_.clear();
+    snapshots_.clear();
     scanning_ = true;
     std::error_code error;
     for (fs::directory_iterator it(paths_.pciDevices, error), end; !error && it != end;
@@ -97,68 +93,103 @@ void LiveHost::beginConfigScan() {
 void LiveHost::endConfigScan() {
     scanning_ = false;
     present_.clear();
-    dropSnapshots();
+    snapshots_.clear();
 }
 
-LiveHost::ConfigFile* LiveHost::selectedConfigFile() {
-    if (!(address_ & 0x8000'0000u)) return nullptr;
-    const uint32_t key = (address_ >> 8) & 0xFFFF;  // bus, device, function
-    if (auto it = configFiles_.find(key); it != configFiles_.end()) return &it->second;
-    // A walk knows which functions exist and tries no other path.
-    if (scanning_ && !present_.contains(key)) return nullptr;
+std::optional<uint32_t> LiveHost::selectedFunction() const {
+    if (!(address_ & 0x8000'0000u)) return std::nullopt;
+    return (address_ >> 8) & 0xFFFF;
+}
+
+std::filesystem::path LiveHost::configPath(uint32_t function) const {
     char name[32];
-    std::snprintf(name, sizeof name, "0000:%02x:%02x.%x", key >> 8, (key >> 3) & 0x1F, key & 7);
-    const auto path = paths_.pciDevices / name / "config";
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // An absent function is not remembered: it may appear before the next access.
-    if (fd < 0) return nullptr;
-    return &configFiles_.emplace(key, ConfigFile{fd}).first->second;
+    std::snprintf(name, sizeof name, "0000:%02x:%02x.%x", function >> 8, (function >> 3) & 0x1F,
+                  function & 7);
+    return paths_.pciDevices / name / "config";
 }
 
-uint32_t LiveHost::readConfig(unsigned lane, unsigned size) {
-    ConfigFile* file = selectedConfigFile();
-    uint32_t value = sizeMask(size);
-    if (!file) return value;
+int LiveHost::selectedConfigFile(bool forWriting) {
+    const auto function = selectedFunction();
+    if (!function) {
+        errno = ENOENT;
+        return -1;
+    }
+    if (openFile_.fd >= 0 && openFile_.function == *function &&
+        (openFile_.writable || !forWriting)) {
+        return openFile_.fd;
+    }
+    closeConfigFile();
+    // Never blocks: a FIFO or a device in a copied tree is no config file.
+    const int flags = (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
+    const int fd = ::open(configPath(*function).c_str(), flags);
+    // An absent function is not remembered: it may appear before the next access.
+    if (fd < 0) return -1;
+    openFile_ = OpenConfigFile{*function, fd, forWriting};
+    return fd;
+}
+
+const LiveHost::Snapshot* LiveHost::selectedSnapshot() {
+    const auto function = selectedFunction();
+    if (!function) return nullptr;
+    if (auto it = snapshots_.find(*function); it != snapshots_.end()) return &it->second;
+    // A walk knows which functions exist and tries no other path.
+    if (!present_.contains(*function)) return nullptr;
+    const int fd = ::open(configPath(*function).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Gone since the listing: absent. Any other failure leaves every byte unread.
+    if (fd < 0 && errno == ENOENT) return nullptr;
+    Snapshot snapshot;
+    if (fd >= 0) {
+        const ssize_t read = ::pread(fd, snapshot.bytes.data(), snapshot.bytes.size(), 0);
+        ::close(fd);
+        snapshot.servedBytes = read < 0 ? 0 : static_cast<unsigned>(read);
+    }
+    return &snapshots_.emplace(*function, snapshot).first->second;
+}
+
+Backend::PortReading LiveHost::readConfig(unsigned lane, unsigned size) {
+    PortReading reading{sizeMask(size), 0};
     uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};
     const unsigned count = std::min(size, 4 - lane);
     const unsigned offset = (address_ & 0xFC) + lane;
-    ssize_t got = 0;
+    unsigned got = 0;
     if (scanning_) {
-        // One read per function and walk; unprivileged readers get only the
-        // first 64 bytes, the rest stays FFh as a read of its own would give.
-        if (file->snapshotBytes < 0) {
-            const ssize_t read = pread(file->fd, file->snapshot.data(), file->snapshot.size(), 0);
-            file->snapshotBytes = read < 0 ? 0 : static_cast<int>(read);
-        }
-        const auto served = static_cast<unsigned>(file->snapshotBytes);
-        for (unsigned i = 0; i < count && offset + i < served; ++i, ++got)
-            bytes[i] = file->snapshot[offset + i];
+        // One read per function and walk.
+        const Snapshot* snapshot = selectedSnapshot();
+        if (!snapshot) return reading;  // no such function: the bus answers all ones
+        for (; got < count && offset + got < snapshot->servedBytes; ++got)
+            bytes[got] = snapshot->bytes[offset + got];
     } else {
-        got = pread(file->fd, bytes, count, offset);
+        const int fd = selectedConfigFile(false);
+        if (fd < 0 && errno == ENOENT) return reading;  // no such function
+        const ssize_t read = fd < 0 ? -1 : ::pread(fd, bytes, count, offset);
+        got = read < 0 ? 0 : static_cast<unsigned>(read);
     }
-    if (got <= 0) return value;
-    value = 0;
+    // Bytes the kernel did not give (an unprivileged reader gets only the
+    // first 64) are FFh filler, and said to be so.
+    reading.value = 0;
     for (unsigned i = 0; i < size; ++i) {
-        const uint8_t byte = i < static_cast<unsigned>(got) ? bytes[i] : 0xFF;
-        value |= uint32_t{byte} << (8 * i);
+        const uint8_t byte = i < got ? bytes[i] : 0xFF;
+        reading.value |= uint32_t{byte} << (8 * i);
+        if (i >= got && i < count) reading.unread |= static_cast<uint8_t>(1u << i);
     }
-    return value;
+    return reading;
 }
 
 bool LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
     // Whatever a walk read before may be stale now, on this function or,
     // through a bridge's bus numbers, on others.
-    dropSnapshots();
-    ConfigFile* file = selectedConfigFile();
+    snapshots_.clear();
+    const auto function = selectedFunction();
     // No such function: the bus drops the write, as it would on the hardware.
-    if (!file) return true;
+    if (!function || !fs::exists(configPath(*function))) return true;
+    const int fd = selectedConfigFile(true);
+    // Refused when the process may not write configuration space.
+    if (fd < 0) return false;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
     for (unsigned i = 0; i < count; ++i)
         bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-    // Refused when the process may not write configuration space.
-    return pwrite(file->fd, bytes, count, (address_ & 0xFC) + lane) == static_cast<ssize_t>(count);
+    return ::pwrite(fd, bytes, count, (address_ & 0xFC) + lane) == static_cast<ssize_t>(count);
 }
 
 sim::IdeChannel* LiveHost::taskFile(uint16_t port, bool& isTaskFilePort) {
@@ -172,21 +203,23 @@ sim::IdeChannel* LiveHost::taskFile(uint16_t port, bool& isTaskFilePort) {
     return nullptr;
 }
 
-uint32_t LiveHost::readPort(uint16_t port, unsigned size) {
-    if (port == kAddressPort && size == 4) return address_;
+Backend::PortReading LiveHost::readPortChecked(uint16_t port, unsigned size) {
+    if (port == kAddressPort && size == 4) return {address_, 0};
     if (port >= kDataPort && port < kDataPort + 4) return readConfig(port - kDataPort, size);
+    // The drive model answers for the task files; a channel without a drive floats.
     bool isTaskFilePort = false;
     if (auto* channel = taskFile(port, isTaskFilePort))
-        return channel->read(port, size) & sizeMask(size);
-    if (isTaskFilePort) return sizeMask(size);
+        return {channel->read(port, size) & sizeMask(size), 0};
+    if (isTaskFilePort) return {sizeMask(size), 0};
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
-        if (size == 1) return inb(port);
-        if (size == 2) return inw(port);
-        return inl(port);
+        if (size == 1) return {inb(port), 0};
+        if (size == 2) return {inw(port), 0};
+        return {inl(port), 0};
     }
 #endif
-    return sizeMask(size);
+    // Not served: no reading at all.
+    return {sizeMask(size), static_cast<uint8_t>((1u << size) - 1u)};
 }
 
 bool LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
@@ -202,7 +235,7 @@ bool LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
     if (isTaskFilePort) return true;
 #if ZELKORA_HAVE_PORT_IO
     if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
-        dropSnapshots();  // a chip behind a raw port may change configuration space
+        snapshots_.clear();  // a chip behind a raw port may change configuration space
         if (size == 1)
             outb(static_cast<uint8_t>(value), port);
         else if (size == 2)

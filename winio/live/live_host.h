@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,7 +40,10 @@ class LiveHost : public Backend {
     LiveHost(const LiveHost&) = delete;
     LiveHost& operator=(const LiveHost&) = delete;
 
-    uint32_t readPort(uint16_t port, unsigned size) override;
+    // Bytes the kernel does not serve (all but the first 64 configuration
+    // bytes to an ordinary user) and legacy ports without raw access are
+    // reported unread.
+    PortReading readPortChecked(uint16_t port, unsigned size) override;
     // Refused: a configuration write the kernel does not take (no right to
     // write configuration space), and any legacy port without raw access.
     bool writePort(uint16_t port, uint32_t value, unsigned size) override;
@@ -51,30 +55,45 @@ class LiveHost : public Backend {
     bool rawPorts() const { return rawPorts_; }
 
   private:
-    struct ConfigFile {
-        int fd = -1;
-        // During a walk: the space as one read gave it, and how many bytes
-        // the kernel served (an unprivileged reader gets 64); -1 until read.
-        int snapshotBytes = -1;
-        std::array<uint8_t, 256> snapshot{};
+    // During a walk: a function's space as one read gave it, and how many
+    // bytes the kernel served (an unprivileged reader gets 64).
+    struct Snapshot {
+        unsigned servedBytes = 0;
+        std::array<uint8_t, 256> bytes{};
     };
 
-    // The config file of the function the address register selects, or null.
-    ConfigFile* selectedConfigFile();
-    uint32_t readConfig(unsigned lane, unsigned size);
+    // The one config file kept open: that of the function last accessed
+    // outside a walk, read-only until a write is asked for. A walk opens each
+    // function's file for one read and closes it at once, so no number of
+    // functions runs into the limit of open files.
+    struct OpenConfigFile {
+        uint32_t function = 0;
+        int fd = -1;
+        bool writable = false;
+    };
+
+    // Bus, device and function of the address register; nullopt when it does
+    // not enable a configuration cycle.
+    std::optional<uint32_t> selectedFunction() const;
+    std::filesystem::path configPath(uint32_t function) const;
+    // The selected function's file, opened for writing when asked; -1 when
+    // the function is absent (or, for writing, the file refuses it).
+    int selectedConfigFile(bool forWriting);
+    const Snapshot* selectedSnapshot();
+    PortReading readConfig(unsigned lane, unsigned size);
     // The task file decoding `port`, or null; set when the port is a task file's.
     sim::IdeChannel* taskFile(uint16_t port, bool& isTaskFilePort);
     bool writeConfig(unsigned lane, uint32_t value, unsigned size);
-    void dropSnapshots();
-    void closeConfigFiles();
+    void closeConfigFile();
     void buildBiosArea();
 
     HostPaths paths_;
     bool rawPorts_ = false;
     uint32_t address_ = 0;
-    std::map<uint32_t, ConfigFile> configFiles_;  // by bus/device/function, open ones only
+    OpenConfigFile openFile_;
     bool scanning_ = false;
-    std::set<uint32_t> present_;  // during a walk: the functions sysfs lists
+    std::set<uint32_t> present_;              // during a walk: the functions sysfs lists
+    std::map<uint32_t, Snapshot> snapshots_;  // during a walk, by bus/device/function
     sim::PhysicalMemory memory_;
     std::vector<std::unique_ptr<sim::IdeChannel>> taskFiles_;
 };

@@ -94,6 +94,7 @@ void readHexLine(std::string_view line, size_t lineNumber, DumpedFunction& curre
         if (count == 16) fail(lineNumber, "more than 16 bytes on one line");
         if (offset + count < current.config.size()) {
             current.config[offset + count] = static_cast<uint8_t>(*value);
+            current.shown.set(offset + count);
         }
         ++count;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>
@@ -18,6 +19,8 @@ struct DumpedFunction {
     // Bytes the dump does not show (an unprivileged dump stops at 40h) are
     // FFh, as the live host serves them. Extended space past FFh is dropped.
     std::array<uint8_t, 256> config{};
+    // The bytes the dump shows; the others are no reading.
+    std::bitset<256> shown;
 };
 
 // Larger dump files are refused rather than read.

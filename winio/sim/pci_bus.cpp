@@ -3,6 +3,7 @@
 #include "winio/sim/lspci_dump.h"
 #include "winio/sim/pci_mechanism1.h"
 
+#include <bitset>
 #include <cstdio>
 
 namespace zelkora::winio::sim {
@@ -33,7 +34,7 @@ void putLittleEndian(ConfigSpace& space, unsigned offset, uint64_t value, unsign
 
 std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function) {
     function.expectKeys({"address", "config", "vendor", "device", "revision", "class", "headerType",
-                         "subsystem", "irq", "bytes", "allFunctions"});
+                         "subsystem", "irq", "bytes", "allFunctions", "readableBytes"});
     auto space = std::make_shared<ConfigSpace>();
     space->fill(0);
     if (auto config = function.optional("config")) {
@@ -74,6 +75,17 @@ std::shared_ptr<ConfigSpace> buildSpace(const platform::machine::Field& function
     return space;
 }
 
+// Bytes past `readableBytes` are refused to the reader, as a capture by an
+// ordinary user records them.
+std::bitset<256> unreadableBytes(const platform::machine::Field& function) {
+    std::bitset<256> unreadable;
+    if (auto field = function.optional("readableBytes")) {
+        for (auto offset = static_cast<size_t>(field->number(256)); offset < 256; ++offset)
+            unreadable.set(offset);
+    }
+    return unreadable;
+}
+
 // Attaches the functions of a configuration space dump file.
 void attachDump(PciConfigMechanism1& mechanism, const platform::machine::Field& name) {
     const std::string text = name.readFile(kMaxLspciDumpBytes);
@@ -93,6 +105,7 @@ void attachDump(PciConfigMechanism1& mechanism, const platform::machine::Field& 
         }
         mechanism.attach(function.bus, function.device, function.function,
                          std::make_shared<ConfigSpace>(function.config));
+        mechanism.refuseReads(function.bus, function.device, function.function, ~function.shown);
     }
 }
 
@@ -111,12 +124,12 @@ void attachPciBus(SimulatedBoard& board, const platform::machine::Field& root) {
                 function["address"].fail("names a function that is already on the board");
             }
             auto space = buildSpace(function);
-            if (function.booleanOr("allFunctions", false)) {
-                for (uint8_t number = 0; number < 8; ++number) {
-                    mechanism.attach(address.bus, address.device, number, space);
-                }
-            } else {
-                mechanism.attach(address.bus, address.device, address.function, space);
+            const std::bitset<256> unreadable = unreadableBytes(function);
+            const bool everyNumber = function.booleanOr("allFunctions", false);
+            for (uint8_t number = 0; number < 8; ++number) {
+                if (!everyNumber && number != address.function) continue;
+                mechanism.attach(address.bus, address.device, number, space);
+                mechanism.refuseReads(address.bus, address.device, number, unreadable);
             }
         }
     }

@@ -7,6 +7,11 @@ void PciConfigMechanism1::attach(uint8_t bus, uint8_t device, uint8_t function,
     functions_[key(bus, device & 0x1F, function & 7)] = std::move(space);
 }
 
+void PciConfigMechanism1::refuseReads(uint8_t bus, uint8_t device, uint8_t function,
+                                      std::bitset<256> unreadable) {
+    if (unreadable.any()) unreadable_[key(bus, device & 0x1F, function & 7)] = unreadable;
+}
+
 ConfigSpace* PciConfigMechanism1::space(uint8_t bus, uint8_t device, uint8_t function) const {
     auto it = functions_.find(key(bus, device & 0x1F, function & 7));
     return it == functions_.end() ? nullptr : it->second.get();
@@ -26,6 +31,18 @@ ConfigSpace* PciConfigMechanism1::selected(unsigned& offset) const {
     return space(bus, device, function);
 }
 
+uint8_t PciConfigMechanism1::unreadBytes(uint16_t port, unsigned size) const {
+    if (port < kDataPort || !(address_ & 0x8000'0000u)) return 0;
+    const auto found = unreadable_.find((address_ >> 8) & 0xFFFF);
+    if (found == unreadable_.end()) return 0;
+    const unsigned lane = port - kDataPort;
+    uint8_t unread = 0;
+    for (unsigned i = 0; i < size && lane + i < 4; ++i) {
+        if (found->second[(address_ & 0xFC) + lane + i]) unread |= static_cast<uint8_t>(1u << i);
+    }
+    return unread;
+}
+
 uint32_t PciConfigMechanism1::read(uint16_t port, unsigned size) {
     if (port >= kAddressPort && port < kAddressPort + 4) {
         return port == kAddressPort && size == 4 ? address_ : 0xFFFF'FFFFu;
@@ -41,6 +58,10 @@ uint32_t PciConfigMechanism1::read(uint16_t port, unsigned size) {
     // Bytes past the dword window float.
     for (unsigned i = 4 - lane; i < size; ++i)
         value |= 0xFFu << (8 * i);
+    const uint8_t unread = unreadBytes(port, size);
+    for (unsigned i = 0; i < size; ++i) {
+        if (unread & (1u << i)) value |= 0xFFu << (8 * i);
+    }
     return value;
 }
 

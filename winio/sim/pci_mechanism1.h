@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -22,6 +23,10 @@ class PciConfigMechanism1 : public PortDevice {
     // Attaches a function. Several function numbers may share one space (a
     // single-function device that answers on all eight numbers).
     void attach(uint8_t bus, uint8_t device, uint8_t function, std::shared_ptr<ConfigSpace> space);
+    // Reads of the marked bytes of the function are refused, as the kernel
+    // refuses an ordinary user all but the first 64: they read FFh and are
+    // reported unread. Writes still land.
+    void refuseReads(uint8_t bus, uint8_t device, uint8_t function, std::bitset<256> unreadable);
     // The function's configuration space, or null when nothing answers there.
     ConfigSpace* space(uint8_t bus, uint8_t device, uint8_t function) const;
     uint32_t addressRegister() const { return address_; }
@@ -29,6 +34,7 @@ class PciConfigMechanism1 : public PortDevice {
 
     bool decodes(uint16_t port) const override;
     uint32_t read(uint16_t port, unsigned size) override;
+    uint8_t unreadBytes(uint16_t port, unsigned size) const override;
     void write(uint16_t port, uint32_t value, unsigned size) override;
 
   private:
@@ -40,6 +46,7 @@ class PciConfigMechanism1 : public PortDevice {
 
     uint32_t address_ = 0;
     std::map<uint32_t, std::shared_ptr<ConfigSpace>> functions_;
+    std::map<uint32_t, std::bitset<256>> unreadable_;
 };
 
 }  // namespace zelkora::winio::sim

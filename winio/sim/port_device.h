@@ -12,6 +12,9 @@ class PortDevice {
 
     virtual bool decodes(uint16_t port) const = 0;
     virtual uint32_t read(uint16_t port, unsigned size) = 0;
+    // Bytes of the next read of `port` that the model refuses to give (bit n:
+    // byte n); they read FFh.
+    virtual uint8_t unreadBytes(uint16_t /*port*/, unsigned /*size*/) const { return 0; }
     virtual void write(uint16_t port, uint32_t value, unsigned size) = 0;
 };
 

@@ -17,11 +17,15 @@ PortDevice* SimulatedBoard::deviceFor(uint16_t port) const {
     return nullptr;
 }
 
-uint32_t SimulatedBoard::readPort(uint16_t port, unsigned size) {
-    uint32_t value = sizeMask(size);
-    if (auto* device = deviceFor(port)) value = device->read(port, size) & sizeMask(size);
-    recorder_.record({port, static_cast<uint8_t>(size), value, PortAccess::Direction::Read});
-    return value;
+Backend::PortReading SimulatedBoard::readPortChecked(uint16_t port, unsigned size) {
+    PortReading reading{sizeMask(size), 0};
+    if (auto* device = deviceFor(port)) {
+        reading.unread = device->unreadBytes(port, size);
+        reading.value = device->read(port, size) & sizeMask(size);
+    }
+    recorder_.record(
+        {port, static_cast<uint8_t>(size), reading.value, PortAccess::Direction::Read});
+    return reading;
 }
 
 bool SimulatedBoard::writePort(uint16_t port, uint32_t value, unsigned size) {

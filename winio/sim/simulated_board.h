@@ -16,7 +16,7 @@ namespace zelkora::winio::sim {
 // are lost.
 class SimulatedBoard : public Backend {
   public:
-    uint32_t readPort(uint16_t port, unsigned size) override;
+    PortReading readPortChecked(uint16_t port, unsigned size) override;
     bool writePort(uint16_t port, uint32_t value, unsigned size) override;
     bool readPhysical(uint32_t address, std::span<uint8_t> out) override;
 

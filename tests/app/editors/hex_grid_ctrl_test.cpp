@@ -202,6 +202,14 @@ class HexGridCtrlTest : public QObject {
         QTest::keyClicks(&g.grid, "A");
         QCOMPARE(g.take(), (QStringList{"P40", "P41", "O40", "V41"}));
         QCOMPARE(g.grid.data()[0x40], 0x41);
+        // Control codes and text beyond ASCII are no data: only the key's own report.
+        for (const auto& [key, text] : {std::pair{Qt::Key_Escape, QStringLiteral("\x1b")},
+                                        std::pair{Qt::Key_Return, QStringLiteral("\r")},
+                                        std::pair{Qt::Key_unknown, QStringLiteral("\u00e9")}}) {
+            QTest::sendKeyEvent(QTest::Click, &g.grid, key, text, Qt::NoModifier);
+            QCOMPARE(g.take(), QStringList{"P41"});
+        }
+        QCOMPARE(g.grid.data()[0x41], 0x41);
         QTest::keyClick(&g.grid, Qt::Key_Tab, Qt::ShiftModifier);
         QCOMPARE(g.grid.entryMode(), HexEntryMode::HexHigh);
         QVERIFY(g.grid.caretVisible());

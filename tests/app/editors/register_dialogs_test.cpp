@@ -16,6 +16,7 @@
 #include "lib/hw/driver.h"
 #include "tests/persist/demo_machine.h"
 #include "tests/support/backend_driver.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/port_recorder.h"
 #include "zelkora/sysinfo.h"
@@ -294,10 +295,10 @@ class RegisterDialogsTest : public QObject {
         focusGrid(dialog, machine->board());
         clickByte(dialog.grid(), 0xE6);
         QTest::keyClick(&dialog.grid(), Qt::Key_D);
-        // Vendor check of 00:07.0, bit 1 of byte 85h, then index and value.
+        // Vendor check of 00:07.0, bit 1 of byte 85h (set by the walk, so not written
+        // again), then index and value.
         const Trace expected{portWrite(0xCF8, 0x8000'3800, 4), portRead(0xCFC, 0x0686'1106, 4),
                              portWrite(0xCF8, 0x8000'3884, 4), portRead(0xCFD, 0x03),
-                             portWrite(0xCF8, 0x8000'3884, 4), portWrite(0xCFD, 0x03),
                              portWrite(0x3F0, 0xE6),           portWrite(0x3F1, 0xD0)};
         QCOMPARE(takeTrace(machine->board()), expected);
     }
@@ -308,7 +309,9 @@ class RegisterDialogsTest : public QObject {
             QVERIFY(machine.open());
             SuperIORegisterDialog dialog(Language::English);
             QCOMPARE(dialog.deviceList().count(), 0);
-            QVERIFY(dialog.grid().data().empty() && dialog.notice().isEmpty());
+            QVERIFY(dialog.grid().data().empty());
+            QCOMPARE(dialog.notice(), QStringLiteral("No Super-I/O chip answered on ports 2Eh, "
+                                                     "4Eh, 370h or 3F0h."));
             QCOMPARE(fields(dialog, {1033, 1034, 1035, 1036, 1039}), QStringLiteral("||||"));
             focusGrid(dialog, machine.board());
             QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
@@ -328,6 +331,27 @@ class RegisterDialogsTest : public QObject {
         QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
         dialog.refresh();
         QVERIFY(!writesAny(takeTrace(machine->board())));
+    }
+
+    // A host that refuses what it will not read: bytes 40h-FFh to an ordinary
+    // user, and every Super-I/O port without raw port access. Both say so.
+    void unreadBytesAndUnreachablePortsAreNamed() {
+        auto machine =
+            demoBoard([](nlohmann::json& m) { m["pci"]["functions"][0]["readableBytes"] = 64; });
+        QVERIFY(machine->open());
+        PCIRegisterDialog dialog(Language::English);
+        QCOMPARE(dialog.notice(), QStringLiteral("Bytes 40h-FFh could not be read (only root may "
+                                                 "read them); they show FFh."));
+        dialog.deviceList().setCurrentRow(1);
+        QVERIFY(dialog.notice().isEmpty());
+
+        const testing::FakeRoot root("zelkora-dialog-root");
+        QVERIFY(testing::openLiveLibrary());
+        SuperIORegisterDialog superIo(Language::English);
+        QVERIFY2(superIo.notice().startsWith(
+                     QStringLiteral("No Super-I/O chip can be reached without raw port access")),
+                 qPrintable(superIo.notice()));
+        testing::resetLibrary();
     }
 
     void altPAndAltOOpenTheDialogs() {
