@@ -1,5 +1,6 @@
 #include "cli/pci_functions.h"
 
+#include <strings.h>
 #include <cstdio>
 
 #include "common/pci_config.h"
@@ -42,7 +43,8 @@ PciFunctionView readFunction(const PciSlot& slot, const registers::RegisterBook&
                              common::PortIo& ports) {
     PciFunctionView view;
     view.slot = slot;
-    common::ReadPCIConfigByteBlock(ports, slot.bus, slot.device, slot.function, view.config);
+    view.unread =
+        common::ReadPCIConfigByteBlock(ports, slot.bus, slot.device, slot.function, view.config);
     redecode(view, book);
     return view;
 }
@@ -69,6 +71,29 @@ std::string fieldLine(const PciFunctionView& view, const registers::ResolvedFiel
                   : field.width == 2 ? 'w'
                                      : 'l');
     return text + fieldValueText(fieldValue(view, field), field.width);
+}
+
+registers::ResolvedField resolveReadable(const registers::RegisterBook& book,
+                                         const PciFunctionView& view, std::string_view name) {
+    const std::string refused = view.unread.any()
+                                    ? "bytes " + common::unreadBytesText(view.unread) + " of " +
+                                          slotText(view.slot) +
+                                          " are refused to this user (reading them needs root)"
+                                    : std::string();
+    registers::ResolvedField field;
+    try {
+        field = registers::resolvePciField(book, view.decoding, name);
+    } catch (const registers::FieldSpecError& error) {
+        // The capability list may run through the refused bytes.
+        const bool capability = name.size() > 4 && strncasecmp(name.data(), "CAP_", 4) == 0;
+        if (!refused.empty() && capability) throw ReadRefused(error.what() + ("; " + refused));
+        throw;
+    }
+    for (unsigned dword = field.offset / 4u; dword <= (field.offset + field.width - 1u) / 4u;
+         ++dword) {
+        if (view.unread[dword]) throw ReadRefused(std::string(name) + ": " + refused);
+    }
+    return field;
 }
 
 std::string noFunctionText(const PciSlot& slot) {

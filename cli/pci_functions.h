@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/pci_config.h"
 #include "common/port_io.h"
 #include "registers/decoded_registers.h"
 #include "registers/pci_field_spec.h"
@@ -16,8 +19,21 @@ namespace zelkora::cli {
 struct PciFunctionView {
     registers::PciSlot slot;
     std::array<uint8_t, 256> config{};
+    common::UnreadDwords unread;  // dwords the host refused to this user (FFh filler)
     registers::PciDecoding decoding;
 };
+
+// A field that cannot be named or read because the host refuses bytes of the
+// function to this user: an access problem (status 1), not a usage error.
+class ReadRefused : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// resolvePciField, and ReadRefused when the field lies in refused bytes or a
+// capability name cannot be found while bytes are refused.
+registers::ResolvedField resolveReadable(const registers::RegisterBook& book,
+                                         const PciFunctionView& view, std::string_view name);
 
 // "00:1f.0".
 std::string slotText(const registers::PciSlot& slot);

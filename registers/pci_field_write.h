@@ -25,7 +25,12 @@ struct PciFieldWriteOutcome {
     // Bits the write set or cleared that read back otherwise (read-only or
     // owned by the hardware). Write-1-to-clear bits are not counted.
     uint32_t notStuck = 0;
-    bool refused = false;  // the driver refused the write
+    bool wrote = false;    // the write was sent
+    bool refused = false;  // the driver refused it
+    // A read gave no reading (the host refused it): with a mask the old bits
+    // are unknown and nothing is written; after the write the read-back is
+    // unknown and nothing can be said of which bits stuck.
+    bool readRefused = false;
 };
 
 // The value a masked write sends: the masked bits from `value`, the others

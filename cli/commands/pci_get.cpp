@@ -9,6 +9,7 @@
 #include "cli/commands/command.h"
 #include "cli/hardware_access.h"
 #include "cli/pci_functions.h"
+#include "cli/standard_streams.h"
 #include "registers/register_book.h"
 
 namespace zelkora::cli {
@@ -37,18 +38,20 @@ int run(const Options& options) {
         for (const registers::PciSlot& function : functions) {
             const PciFunctionView view = readFunction(function, book, ports);
             for (const std::string& name : options.fields) {
-                const registers::ResolvedField field =
-                    registers::resolvePciField(book, view.decoding, name);
+                const registers::ResolvedField field = resolveReadable(book, view, name);
                 lines.push_back(slotText(function) + " " + fieldLine(view, field));
             }
         }
         for (const std::string& line : lines)
             std::printf("%s\n", line.c_str());
         return kSuccess;
+    } catch (const ReadRefused& error) {
+        complain(std::string("pci-get: ") + error.what());
+        return kAccessRefused;
     } catch (const registers::FieldSpecError& error) {
-        std::fprintf(stderr, "zelkora-cli: pci-get: %s\n", error.what());
+        complain(std::string("pci-get: ") + error.what());
     } catch (const registers::RegisterFileError& error) {
-        std::fprintf(stderr, "zelkora-cli: %s\n", error.what());
+        complain(error.what());
     }
     return kUsageOrFileError;
 }

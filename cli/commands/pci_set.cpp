@@ -14,6 +14,7 @@
 #include "cli/commands/command.h"
 #include "cli/hardware_access.h"
 #include "cli/pci_functions.h"
+#include "cli/standard_streams.h"
 #include "registers/pci_field_write.h"
 #include "registers/register_book.h"
 
@@ -77,20 +78,21 @@ std::string undoLine(const registers::PciFieldWrite& write, uint32_t before) {
     return text;
 }
 
-std::vector<Request> requestsFromFile(const std::string& path) {
+// The lines of a --from file ("-": standard input); `name` names it in messages.
+std::vector<Request> requestsFromFile(const std::string& path, const std::string& name) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error) ||
         std::filesystem::file_size(path, error) > kMaxFromFileBytes) {
-        throw FieldSpecError("cannot read " + path);
+        throw FieldSpecError("cannot read " + name);
     }
     std::ifstream file(path);
-    if (!file) throw FieldSpecError("cannot read " + path);
+    if (!file) throw FieldSpecError("cannot read " + name);
     std::vector<Request> requests;
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         if (const std::size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
         std::istringstream words(line);
-        Request request{path + ":" + std::to_string(number) + ": ", {}, {}};
+        Request request{name + ":" + std::to_string(number) + ": ", {}, {}};
         if (!(words >> request.slot)) continue;
         for (std::string word; words >> word;)
             request.writes.push_back(word);
@@ -117,13 +119,16 @@ class PciSet {
                     planFunction(request, function);
             } catch (const FieldSpecError& error) {
                 throw FieldSpecError(request.origin + error.what());
+            } catch (const ReadRefused& error) {
+                throw ReadRefused(request.origin + error.what());
             }
         }
     }
 
-    bool writeUndoFile(const std::string& path) const {
+    // Into `path`, named `name` in its first line.
+    bool writeUndoFile(const std::string& path, const std::string& name) const {
         std::ofstream file(path, std::ios::trunc);
-        file << "# Restores what zelkora-cli pci-set changed: zelkora-cli pci-set --from " << path
+        file << "# Restores what zelkora-cli pci-set changed: zelkora-cli pci-set --from " << name
              << "\n";
         for (auto line = undoLines_.rbegin(); line != undoLines_.rend(); ++line) {
             if (!line->empty()) file << *line << "\n";
@@ -157,24 +162,32 @@ class PciSet {
             const uint32_t before = fieldValue(view, field);
             const registers::PciFieldWriteOutcome outcome =
                 registers::applyPciFieldWrite(ports_, planned.write, false);
+            const std::string where =
+                "pci-set: " + planned.origin + planned.slot + " " + fieldLabel(field) + ": ";
+            if (!outcome.wrote) {
+                complain(where +
+                         "the field could not be read to merge the mask into; nothing "
+                         "was written");
+                allTook = false;
+                continue;
+            }
             storeField(view, field, outcome.readBack);
             redecode(view, book_);
             std::printf("%s %s (was %s)\n", planned.slot.c_str(), fieldLine(view, field).c_str(),
                         fieldValueText(before, field.width).c_str());
-            const std::string where = planned.origin + planned.slot + " " + fieldLabel(field);
             if (outcome.refused) {
-                std::fprintf(stderr,
-                             "zelkora-cli: pci-set: %s: the driver refused the write (writing PCI "
-                             "configuration space needs root)\n",
-                             where.c_str());
+                complain(where +
+                         "the driver refused the write (writing PCI configuration space needs "
+                         "root)");
+                allTook = false;
+            } else if (outcome.readRefused) {
+                complain(where + "the field could not be read back to see whether it took");
                 allTook = false;
             } else if (outcome.notStuck != 0) {
-                std::fprintf(stderr,
-                             "zelkora-cli: pci-set: %s: bits %s did not stick (wrote %s, reads "
-                             "%s): read-only or owned by the hardware\n",
-                             where.c_str(), fieldValueText(outcome.notStuck, field.width).c_str(),
-                             fieldValueText(outcome.written, field.width).c_str(),
-                             fieldValueText(outcome.readBack, field.width).c_str());
+                complain(where + "bits " + fieldValueText(outcome.notStuck, field.width) +
+                         " did not stick (wrote " + fieldValueText(outcome.written, field.width) +
+                         ", reads " + fieldValueText(outcome.readBack, field.width) +
+                         "): read-only or owned by the hardware");
                 allTook = false;
             }
         }
@@ -202,7 +215,7 @@ class PciSet {
         for (const std::string& text : request.writes) {
             const registers::FieldAssignment assignment = registers::parseFieldAssignment(text);
             const registers::ResolvedField field =
-                registers::resolvePciField(book_, views_.at(id).decoding, assignment.field);
+                resolveReadable(book_, views_.at(id), assignment.field);
             registers::checkFits(assignment.value, field.width, "the value", text);
             if (assignment.mask)
                 registers::checkFits(*assignment.mask, field.width, "the mask", text);
@@ -229,7 +242,10 @@ int run(const Options& options) {
     try {
         std::vector<Request> requests;
         if (!options.from.empty()) {
-            requests = requestsFromFile(options.from);
+            const InputFile input(options.from);
+            if (!input.ready())
+                throw FieldSpecError("cannot read " + input.name() + ": " + input.problem());
+            requests = requestsFromFile(input.path(), input.name());
         } else {
             if (options.slot.empty() || options.writes.empty())
                 throw FieldSpecError("give SLOT and FIELD=VALUE, or --from FILE");
@@ -245,16 +261,21 @@ int run(const Options& options) {
             set.dryRun();
             return kSuccess;
         }
-        if (!options.undo.empty() && !set.writeUndoFile(options.undo)) {
-            std::fprintf(stderr, "zelkora-cli: cannot write %s; nothing was written\n",
-                         options.undo.c_str());
-            return kUsageOrFileError;
+        if (!options.undo.empty()) {
+            OutputFile undo(options.undo);
+            if (!undo.ready() || !set.writeUndoFile(undo.path(), options.undo) || !undo.finish()) {
+                complain("cannot write " + undo.name() + "; nothing was written");
+                return kUsageOrFileError;
+            }
         }
         return set.write() ? kSuccess : kAccessRefused;
+    } catch (const ReadRefused& error) {
+        complain(std::string("pci-set: ") + error.what());
+        return kAccessRefused;
     } catch (const FieldSpecError& error) {
-        std::fprintf(stderr, "zelkora-cli: pci-set: %s\n", error.what());
+        complain(std::string("pci-set: ") + error.what());
     } catch (const registers::RegisterFileError& error) {
-        std::fprintf(stderr, "zelkora-cli: %s\n", error.what());
+        complain(error.what());
     }
     return kUsageOrFileError;
 }

@@ -20,6 +20,8 @@ class PciFieldsCli : public ::testing::Test {
         config_[0x34] = 0x40;                             // a PM capability
         config_.replace(0x40, 8, "\x01\x00\x03\xC8\x08\x01\x00\x00", 8);
         root_.addPciFunction("00:01.0", config_);
+        // A function of which this user may read only the first 64 bytes.
+        root_.addPciFunction("00:02.0", config_.substr(0, 64));
     }
 
     ProgramRun run(const std::string& arguments) {
@@ -42,7 +44,9 @@ TEST_F(PciFieldsCli, ReadsAndWritesExactlyTheFieldsNamed) {
               "ParErr- Stepping- SERR- FastB2B- INTx-\n"
               "00:01.0 44h Power Management Control/Status = 0108h: PowerState=D0 NoSoftRst+ "
               "PME-Enable+ DataSelect=0 DataScale=0 PME-Status-\n");
-    EXPECT_EQ(run("pci-get --all 8086:153A 0d.b").out, "00:01.0 0Dh Latency Timer = 00h\n");
+    EXPECT_EQ(run("pci-get 8086:153A 0d.b").out, "00:01.0 0Dh Latency Timer = 00h\n");
+    EXPECT_EQ(run("pci-get --all 8086:153A 0d.b").out,
+              "00:01.0 0Dh Latency Timer = 00h\n00:02.0 0Dh Latency Timer = 00h\n");
 
     const ProgramRun dryRun = run("pci-set --dry-run 00:01.0 COMMAND=1:1 LATENCY_TIMER=40");
     EXPECT_EQ(dryRun.status, 0) << dryRun.err;
@@ -97,6 +101,21 @@ TEST_F(PciFieldsCli, UsageErrorsGiveTheirReasonAndWriteNothing) {
     for (const auto& [arguments, reason] : cases) {
         const ProgramRun wrong = run(arguments);
         EXPECT_EQ(wrong.status, 2) << arguments;
+        EXPECT_EQ(wrong.err, std::string("zelkora-cli: ") + reason + "\n") << arguments;
+    }
+    // Bytes the host refuses to this user: an access problem, status 1.
+    const std::pair<const char*, const char*> refused[] = {
+        {"pci-get 00:02.0 CAP_PM",
+         "pci-get: CAP_PM: the function has no PM capability in its list (the pointer at FDh is "
+         "FFh, a capability already listed (a loop); the capability list ends there); bytes "
+         "40h-FFh of 00:02.0 are refused to this user (reading them needs root)"},
+        {"pci-set 00:02.0 44.w=1:1",
+         "pci-set: 44.w: bytes 40h-FFh of 00:02.0 are refused to this user (reading them needs "
+         "root)"},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        const ProgramRun wrong = run(arguments);
+        EXPECT_EQ(wrong.status, 1) << arguments;
         EXPECT_EQ(wrong.err, std::string("zelkora-cli: ") + reason + "\n") << arguments;
     }
     // Options that cannot go together are CLI11's usage errors.

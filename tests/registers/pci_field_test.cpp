@@ -122,7 +122,9 @@ class ReadOnlyConfig : public testing::BoardPorts {
             refused_ = refusing;
     }
     bool takeRefusedWrite() override { return std::exchange(refused_, false); }
+    bool takeRefusedRead() override { return refusingReads; }
     bool refusing = false;
+    bool refusingReads = false;
 
   private:
     bool refused_ = false;
@@ -142,6 +144,13 @@ TEST_F(PciField, BitsThatDoNotStickAndRefusedWritesAreReported) {
     EXPECT_EQ(outcome.written, 0x0405u);
     EXPECT_EQ(outcome.notStuck, 0x0003u);
     EXPECT_TRUE(outcome.refused);
+    // A mask over bits that cannot be read: nothing is written.
+    ports.refusingReads = true;
+    machine_.board().recorder().start();
+    outcome = applyPciFieldWrite(ports, {0, 1, 0, command, 0x0001, 0x0003}, false);
+    EXPECT_TRUE(outcome.readRefused);
+    EXPECT_FALSE(outcome.wrote);
+    EXPECT_EQ(machine_.board().recorder().accesses().size(), 2u);  // the address, the read
 }
 
 }  // namespace
