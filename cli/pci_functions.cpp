@@ -3,6 +3,8 @@
 #include <strings.h>
 #include <cstdio>
 
+#include "cli/commands/command.h"
+#include "cli/standard_streams.h"
 #include "common/pci_config.h"
 #include "common/pci_field_access.h"
 #include "registers/pci_decoder.h"
@@ -94,6 +96,21 @@ registers::ResolvedField resolveReadable(const registers::RegisterBook& book,
         if (view.unread[dword]) throw ReadRefused(std::string(name) + ": " + refused);
     }
     return field;
+}
+
+int runFieldCommand(std::string_view command, const std::function<int()>& body) {
+    const std::string prefix = std::string(command) + ": ";
+    try {
+        return body();
+    } catch (const ReadRefused& error) {
+        complain(prefix + error.what());
+        return kAccessRefused;
+    } catch (const registers::FieldSpecError& error) {
+        complain(prefix + error.what());
+    } catch (const registers::RegisterFileError& error) {
+        complain(error.what());
+    }
+    return kUsageOrFileError;
 }
 
 std::string noFunctionText(const PciSlot& slot) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +58,11 @@ std::string fieldLine(const PciFunctionView& view, const registers::ResolvedFiel
 // Its value alone: "0406h".
 std::string fieldValueText(uint32_t value, uint8_t width);
 uint32_t fieldValue(const PciFunctionView& view, const registers::ResolvedField& field);
+
+// Runs the body of pci-get or pci-set: a slot, name, value or register
+// file fault ends it with status 2, bytes refused to this user with 1, each
+// with its reason on stderr.
+int runFieldCommand(std::string_view command, const std::function<int()>& body);
 
 // "no PCI function at 00:1a.0" / "no PCI function 8086:9999".
 std::string noFunctionText(const registers::PciSlot& slot);

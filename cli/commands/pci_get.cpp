@@ -23,7 +23,7 @@ struct Options {
 };
 
 int run(const Options& options) {
-    try {
+    return runFieldCommand("pci-get", [&] {
         const registers::PciSlot slot = registers::parsePciSlot(options.slot);
         const registers::RegisterBook book = registers::readShippedRegisterBook();
         const HardwareAccess access;
@@ -45,15 +45,7 @@ int run(const Options& options) {
         for (const std::string& line : lines)
             std::printf("%s\n", line.c_str());
         return kSuccess;
-    } catch (const ReadRefused& error) {
-        complain(std::string("pci-get: ") + error.what());
-        return kAccessRefused;
-    } catch (const registers::FieldSpecError& error) {
-        complain(std::string("pci-get: ") + error.what());
-    } catch (const registers::RegisterFileError& error) {
-        complain(error.what());
-    }
-    return kUsageOrFileError;
+    });
 }
 
 }  // namespace

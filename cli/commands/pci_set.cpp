@@ -239,7 +239,7 @@ class PciSet {
 };
 
 int run(const Options& options) {
-    try {
+    return runFieldCommand("pci-set", [&] {
         std::vector<Request> requests;
         if (!options.from.empty()) {
             const InputFile input(options.from);
@@ -269,15 +269,7 @@ int run(const Options& options) {
             }
         }
         return set.write() ? kSuccess : kAccessRefused;
-    } catch (const ReadRefused& error) {
-        complain(std::string("pci-set: ") + error.what());
-        return kAccessRefused;
-    } catch (const FieldSpecError& error) {
-        complain(std::string("pci-set: ") + error.what());
-    } catch (const registers::RegisterFileError& error) {
-        complain(error.what());
-    }
-    return kUsageOrFileError;
+    });
 }
 
 }  // namespace
