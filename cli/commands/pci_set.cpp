@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -44,7 +45,7 @@ struct Request {
 
 struct PlannedWrite {
     std::string origin;
-    std::string slot;  // the function's key in the views
+    std::string slot;  // "00:1f.0"
     registers::PciFieldWrite write;
 };
 
