@@ -67,6 +67,8 @@ class RegisterDialog : public QDialog {
     // Writes one register of the selected entry; false when the driver
     // refused any part of the write.
     virtual bool writeRegister(uint8_t offset, uint8_t value) = 0;
+    // The grid's tool tip for byte `offset` of what it shows; none by default.
+    virtual QString byteToolTip(int /*offset*/) const { return {}; }
 
     void keyPressEvent(QKeyEvent* event) override;
 

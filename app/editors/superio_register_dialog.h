@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/editors/hex_grid_ctrl.h"
 #include "app/editors/register_dialog.h"
+#include "app/editors/register_tool_tips.h"
 #include "app/editors/superio_listing.h"
 #include "app/persist/library_ports.h"
 
@@ -34,6 +36,9 @@ class SuperIORegisterDialog : public RegisterDialog {
   protected:
     void loadSelected() override;
     bool writeRegister(uint8_t offset, uint8_t value) override;
+    QString byteToolTip(int offset) const override {
+        return toolTips_.superIoByte(grid().data(), offset);
+    }
 
   private:
     void enumerate(std::string_view descriptionFile);
@@ -41,6 +46,7 @@ class SuperIORegisterDialog : public RegisterDialog {
     std::unique_ptr<Ui::SuperIoRegisterDialog> ui_;
     persist::LibraryPorts ports_;
     SuperIoListing listing_;
+    RegisterToolTips toolTips_;
     bool chipReachable_ = false;
 };
 

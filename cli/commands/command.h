@@ -34,6 +34,8 @@ Action defineReport(CLI::App& command);
 Action definePciSave(CLI::App& command);
 Action definePciLoad(CLI::App& command);
 Action defineCaptureMachine(CLI::App& command);
+Action definePciGet(CLI::App& command);
+Action definePciSet(CLI::App& command);
 
 // Every command, in the order --help lists them. A new command is one more
 // row here and its own file.
@@ -44,6 +46,10 @@ inline constexpr std::array kCommands{
             definePciSave},
     Command{"pci-load", "Write the PCI configuration registers stored in FILE", definePciLoad},
     Command{"capture-machine", "Describe this host as a machine file FILE", defineCaptureMachine},
+    Command{"pci-get", "Print configuration registers of a PCI function by name, decoded",
+            definePciGet},
+    Command{"pci-set", "Write configuration register fields of a PCI function by name",
+            definePciSet},
 };
 
 }  // namespace zelkora::cli
