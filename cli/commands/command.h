@@ -34,6 +34,7 @@ Action defineReport(CLI::App& command);
 Action definePciSave(CLI::App& command);
 Action definePciLoad(CLI::App& command);
 Action defineCaptureMachine(CLI::App& command);
+Action defineSuperIoDump(CLI::App& command);
 
 // Every command, in the order --help lists them. A new command is one more
 // row here and its own file.
@@ -44,6 +45,8 @@ inline constexpr std::array kCommands{
             definePciSave},
     Command{"pci-load", "Write the PCI configuration registers stored in FILE", definePciLoad},
     Command{"capture-machine", "Describe this host as a machine file FILE", defineCaptureMachine},
+    Command{"superio-dump", "Print the Super-I/O chip's configuration registers",
+            defineSuperIoDump},
 };
 
 }  // namespace zelkora::cli
