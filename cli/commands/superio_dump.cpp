@@ -103,12 +103,10 @@ void appendRows(std::string& text, std::span<const uint8_t> values, unsigned fir
 std::string dumpText(const common::SuperIoDump& dump) {
     const ChipEntry chip = lookUpChip(dump.globals);
     const auto& g = dump.globals;
-    std::string text = chip.eightBitId
-                           ? printed("Found %s (id=0x%02x, rev=0x%02x)", chip.type.c_str(),
-                                     g[kChipId], g[kChipIdLow])
-                           : printed("Found %s (id=0x%04x, rev=0x%02x)",
-                                     chip.listed ? chip.type.c_str() : "unknown chip",
-                                     g[kChipId] << 8 | g[kChipIdLow], g[kChipRevision16]);
+    std::string text = "Found " + (chip.listed ? chip.type : "unknown chip");
+    text += chip.eightBitId ? printed(" (id=0x%02x, rev=0x%02x)", g[kChipId], g[kChipIdLow])
+                            : printed(" (id=0x%04x, rev=0x%02x)", g[kChipId] << 8 | g[kChipIdLow],
+                                      g[kChipRevision16]);
     text += printed(" at 0x%x\n", dump.port);
     text += std::string("Configuration key: ") + keyName(dump.method) + "\nRegister dump:\n";
     appendRows(text, g, 0, dump.method);
@@ -145,6 +143,7 @@ Action defineSuperIoDump(CLI::App& command) {
         ports.takeRefusedRead();
         std::string text = "zelkora-cli " ZELKORA_VERSION "\n";
         std::string found;
+        int chips = 0;
         for (const uint16_t candidate : candidates) {
             const common::ChipProbe probe = common::probeChip(ports, candidate, kChipId);
             const common::SuperIoDump dump =
@@ -158,6 +157,7 @@ Action defineSuperIoDump(CLI::App& command) {
             }
             if (probe.method == common::SuperIoMethod::None) continue;
             text += dumpText(dump);
+            ++chips;
             const std::size_t devices = dump.devices.size();
             found += (found.empty() ? "" : ", ") + portText(candidate) + " (" +
                      std::to_string(devices) +
@@ -169,7 +169,8 @@ Action defineSuperIoDump(CLI::App& command) {
             return kAccessRefused;
         }
         std::fputs(text.c_str(), stdout);
-        complain("dumped the Super-I/O chip at " + found);
+        complain((chips == 1 ? "dumped the Super-I/O chip at " : "dumped the Super-I/O chips at ") +
+                 found);
         return kSuccess;
     };
 }
