@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,7 +20,9 @@ namespace zelkora::app {
 // The Super-I/O view: the chip's logical devices as the library lists them,
 // the chip found and named by the dialog itself, the selected device's 256
 // configuration registers in the grid, and each typed digit written at once
-// through the manufacturer's configuration sequence.
+// through the manufacturer's configuration sequence. A chip that answers but
+// that the description file does not name shows its global registers
+// 00h-2Fh, read with the key that found it, and takes no writes.
 class SuperIORegisterDialog : public RegisterDialog {
     Q_OBJECT
   public:
@@ -48,6 +51,9 @@ class SuperIORegisterDialog : public RegisterDialog {
     SuperIoListing listing_;
     RegisterToolTips toolTips_;
     bool chipReachable_ = false;
+    bool unlistedChip_ = false;
+    // An unlisted chip's global registers as last read.
+    std::array<uint8_t, 0x30> globals_{};
 };
 
 }  // namespace zelkora::app

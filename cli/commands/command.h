@@ -36,6 +36,7 @@ Action definePciLoad(CLI::App& command);
 Action defineCaptureMachine(CLI::App& command);
 Action definePciGet(CLI::App& command);
 Action definePciSet(CLI::App& command);
+Action defineSuperIoDump(CLI::App& command);
 
 // Every command, in the order --help lists them. A new command is one more
 // row here and its own file.
@@ -50,6 +51,8 @@ inline constexpr std::array kCommands{
             definePciGet},
     Command{"pci-set", "Write configuration register fields of a PCI function by name",
             definePciSet},
+    Command{"superio-dump", "Print the Super-I/O chip's configuration registers",
+            defineSuperIoDump},
 };
 
 }  // namespace zelkora::cli
