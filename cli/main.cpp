@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.footer(
         "Exit status: 0 done; 1 hardware access refused (the driver could not be opened, or "
-        "refused reads or writes the command needs), or for diff: the sources differ; 2 usage "
-        "or file error; 3 pci-load: nothing in the file applies to this machine.\n"
+        "refused reads or writes the command needs; pci-set: bits that did not stick; "
+        "superio-dump: no Super-I/O chip answered), or for diff: the sources differ; 2 usage or "
+        "file error; 3 pci-load: nothing in the file applies to this machine.\n"
         "A FILE of - is standard output (standard input for pci-load).\n"
         "zelkora-cli help [COMMAND] shows this help or a command's.");
 

@@ -127,20 +127,30 @@ uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, 
     return value;
 }
 
-uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg) {
+ChipProbe probeChip(PortIo& ports, uint16_t port, uint8_t reg) {
     auto answered = [](uint8_t value) { return value != 0x00 && value != 0xFF; };
     if (port == 0x2E || port == 0x4E) {
-        if (const uint8_t value = probeWithSequence(ports, SuperIoMethod::Smsc, port, reg);
-            answered(value)) {
-            return value;
-        }
-        if (const uint8_t value = probeWithSequence(ports, SuperIoMethod::Ite, port, reg);
-            answered(value)) {
-            return value;
+        for (const SuperIoMethod method : {SuperIoMethod::Smsc, SuperIoMethod::Ite}) {
+            if (const uint8_t value = probeWithSequence(ports, method, port, reg);
+                answered(value)) {
+                return {value, method};
+            }
         }
     }
     const uint8_t value = probeWithSequence(ports, SuperIoMethod::Winbond, port, reg);
-    return value == 0xFF ? 0 : value;
+    if (!answered(value)) return {};
+    return {value, SuperIoMethod::Winbond};
+}
+
+uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg) {
+    return probeChip(ports, port, reg).value;
+}
+
+uint8_t readGlobalRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg) {
+    if (!enterConfiguration(ports, method, port)) return 0;
+    const uint8_t value = readIndexedRegister(ports, method, port, reg);
+    exitConfiguration(ports, method, port);
+    return value;
 }
 
 bool SuperIoChipAnswers(PortIo& ports, bool& reachable) {

@@ -41,6 +41,20 @@ uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, 
 // on 2Eh/4Eh, then the Winbond key on any port. 0 when nothing answers.
 uint8_t ProbeChipID(PortIo& ports, uint16_t port, uint8_t reg);
 
+// What ProbeChipID found, with the key sequence that got the answer (None
+// when value is 0): the way into a chip that the description file does not
+// name. Writes and reads exactly what ProbeChipID does.
+struct ChipProbe {
+    uint8_t value = 0;
+    SuperIoMethod method = SuperIoMethod::None;
+};
+ChipProbe probeChip(PortIo& ports, uint16_t port, uint8_t reg);
+
+// One global register (00h-2Fh) by `method`'s enter key, index, data read
+// and exit; no logical device is selected, so no register is written (the
+// ITE exit is its configuration control command, 02h to register 02h).
+uint8_t readGlobalRegister(PortIo& ports, SuperIoMethod method, uint16_t port, uint8_t reg);
+
 // Whether a chip answers register 20h on 3F0h (other than the VIA bridge's
 // echo of 20h), 370h, 2Eh or 4Eh: the detection both the library and the
 // Super-I/O dialog run. `reachable` tells whether the configuration ports

@@ -36,8 +36,8 @@ fail() {
 echo "-- install into a DESTDIR"
 DESTDIR=$destdir cmake --install "$build" >"$stage/install.log"
 for file in bin/zelkora-cli include/zelkora/sysinfo.h share/zelkora/SuperIOInfo.txt \
-  share/zelkora/SuperIOInfo.dat share/zelkora/zelkora.schema.json share/zelkora/machines/demo.json \
-  share/man/man1/zelkora-cli.1.gz; do
+  share/zelkora/SuperIOInfo.dat share/zelkora/registers.json share/zelkora/zelkora.schema.json \
+  share/zelkora/machines/demo.json share/man/man1/zelkora-cli.1.gz; do
   [[ -f $tree/$file ]] || fail "$file is not installed"
 done
 [[ -e $lib/libwinio.so ]] || fail "the driver is not installed beside the library"
@@ -54,6 +54,11 @@ run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" list >"$stage/list.txt
 # The chip's name comes from SuperIOInfo.txt, found from the installed library.
 chip="Winbond W83627HF/F/HG/G"
 grep -qF "$chip" "$stage/list.txt" || fail "zelkora-cli did not name the Super-I/O chip"
+
+# Register names come from registers.json, found from the installed program.
+run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" pci-get 00:00.0 COMMAND >"$stage/get.txt" ||
+  fail "zelkora-cli pci-get exited with $?"
+grep -qF "04h Command = 0006h: I/O- Mem+" "$stage/get.txt" || fail "zelkora-cli pci-get did not decode the register"
 
 # Its manual page names every command and option that its --help names.
 help=$(run_clean ZELKORA_MACHINE="$demo" "$tree/bin/zelkora-cli" --help 2>&1) || true

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "app/editors/hex_grid_painter.h"
 
@@ -40,6 +42,14 @@ std::optional<HexKey> tableKey(int key) {
         default:
             return std::nullopt;
     }
+}
+
+// A tip laid out as its owner wrote it: its own line breaks and no others
+// (a plain tip would be read as markup at "<TAbort", and the tip's word wrap
+// would break fields at their hyphens).
+QString preformattedToolTip(const QString& text) {
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
 }
 
 }  // namespace
@@ -114,6 +124,20 @@ QRect CHexGridCtrl::caretRect() const {
 void CHexGridCtrl::placeCaret() {
     m_caretCell = caretCellFor(layout(), m_model.bytesPerRow(),
                                m_model.position() - m_model.topIndex(), m_model.entryMode());
+}
+
+bool CHexGridCtrl::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const auto cell =
+        hexCellAt(layout(), m_columns, m_model.bytesPerRow(), m_model.length(), help->pos());
+    const QString text = cell && m_byteToolTip ? m_byteToolTip(cell->byte) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(help->globalPos(), preformattedToolTip(text), this, cell->area);
+    }
+    return true;
 }
 
 bool CHexGridCtrl::focusNextPrevChild(bool) {

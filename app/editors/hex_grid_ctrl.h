@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -30,6 +31,11 @@ class CHexGridCtrl : public QWidget {
     void SetData(std::span<const std::uint8_t> bytes);
     void SetBytesPerRow(int count);
     void SetColumns(bool showAddress, bool showHex, bool showCharacters, bool wideAddress);
+    // Where the tool tip of a byte comes from: the owner's text for byte
+    // `index` (none when empty). The grid only asks; what a byte means is the
+    // owner's business.
+    using ByteToolTip = std::function<QString(int index)>;
+    void SetByteToolTip(ByteToolTip source) { m_byteToolTip = std::move(source); }
 
     std::span<const std::uint8_t> data() const { return m_model.bytes(); }
     int position() const { return m_model.position(); }
@@ -49,6 +55,7 @@ class CHexGridCtrl : public QWidget {
     void HexNotifyValue(int value);
 
   protected:
+    bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +84,7 @@ class CHexGridCtrl : public QWidget {
     // Where a left press without Shift went down, until it turns into a drag
     // or the button comes up.
     std::optional<QPoint> m_pressPoint;
+    ByteToolTip m_byteToolTip;
 };
 
 }  // namespace zelkora::app

@@ -84,6 +84,20 @@ std::optional<HexHit> hitTestHexGrid(const HexGridLayout& layout, const HexGridC
     return hit;
 }
 
+std::optional<HexCell> hexCellAt(const HexGridLayout& layout, const HexGridColumns& columns,
+                                 int bytesPerRow, int length, QPoint point) {
+    const int cellWidth = 3 * layout.charWidth;
+    const int x = point.x() - layout.hexOffset;
+    if (!columns.showHex || x < 0 || point.y() < 0 || x >= bytesPerRow * cellWidth)
+        return std::nullopt;
+    const int row = point.y() / layout.lineHeight;
+    const int column = x / cellWidth;
+    const int index = row * bytesPerRow + column;
+    if (row >= layout.linesPerPage || index >= length) return std::nullopt;
+    return HexCell{index % 256, QRect(layout.hexOffset + column * cellWidth,
+                                      row * layout.lineHeight, cellWidth, layout.lineHeight)};
+}
+
 QPoint caretCellFor(const HexGridLayout& layout, int bytesPerRow, int position, HexEntryMode mode) {
     const int row = position / bytesPerRow;
     const int column = position % bytesPerRow;

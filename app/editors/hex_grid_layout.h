@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QPoint>
+#include <QRect>
 
 #include "app/editors/hex_grid_model.h"
 
@@ -43,6 +44,15 @@ struct HexHit {
 // The byte, nibble and caret cell under a point of the control, if any.
 std::optional<HexHit> hitTestHexGrid(const HexGridLayout& layout, const HexGridColumns& columns,
                                      int bytesPerRow, int length, QPoint point);
+
+// The hexadecimal cell under a point, its two digits and the space after
+// them, for pointing at a byte without clicking (a tool tip).
+struct HexCell {
+    int byte;
+    QRect area;
+};
+std::optional<HexCell> hexCellAt(const HexGridLayout& layout, const HexGridColumns& columns,
+                                 int bytesPerRow, int length, QPoint point);
 
 // Top left of the caret for a position and entry mode.
 QPoint caretCellFor(const HexGridLayout& layout, int bytesPerRow, int position, HexEntryMode mode);

@@ -3,7 +3,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/editors/hex_grid_ctrl.h"
 #include "app/editors/register_dialog.h"
+#include "app/editors/register_tool_tips.h"
 #include "app/persist/library_ports.h"
 #include "zelkora/sysinfo.h"
 
@@ -31,6 +33,9 @@ class PCIRegisterDialog : public RegisterDialog {
   protected:
     void loadSelected() override;
     bool writeRegister(uint8_t offset, uint8_t value) override;
+    QString byteToolTip(int offset) const override {
+        return toolTips_.pciByte(grid().data(), offset);
+    }
 
   private:
     void enumerate();
@@ -38,6 +43,7 @@ class PCIRegisterDialog : public RegisterDialog {
     std::unique_ptr<Ui::PciRegisterDialog> ui_;
     persist::LibraryPorts ports_;
     std::vector<PCIDeviceInfo> records_;
+    RegisterToolTips toolTips_;
 };
 
 }  // namespace zelkora::app

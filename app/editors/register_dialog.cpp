@@ -26,8 +26,9 @@ constexpr std::array<std::array<const char*, 3>, 5> kNotices{{
     {"The driver refused the write; Refresh shows the device's true contents.",
      "驱动程序拒绝了写入，刷新可显示设备的实际内容。",
      "驅動程式拒絕了寫入，刷新可顯示裝置的實際內容。"},
-    {"Unknown chip: its registers can be neither read nor written.", "未知芯片：无法读写其寄存器。",
-     "未知芯片：無法讀寫其寄存器。"},
+    {"Chip %1 at port %2 is not in the chip file: registers 00h-2Fh, never written.",
+     "芯片 %1（端口 %2）不在芯片文件中：显示寄存器 00h-2Fh，从不写入。",
+     "芯片 %1（連接埠 %2）不在芯片檔案中：顯示寄存器 00h-2Fh，從不寫入。"},
     {"Bytes %1 could not be read (only root may read them); they show FFh.",
      "无法读取字节 %1（仅 root 可读取），显示为 FFh。",
      "無法讀取位元組 %1（僅 root 可讀取），顯示為 FFh。"},
@@ -77,6 +78,8 @@ void RegisterDialog::attachForm(int listId, int gridId) {
     for (int id : {kRefresh, kHiddenChange}) {
         connect(control<QPushButton>(this, id), &QPushButton::clicked, this, [this] { refresh(); });
     }
+
+    grid_->SetByteToolTip([this](int offset) { return byteToolTip(offset); });
 
     // Direct connections: a write has reached the device before the grid
     // takes the next input.
@@ -154,7 +157,7 @@ void RegisterDialog::showRegisters(std::span<const uint8_t> registers) {
     grid_->show();
 }
 
-void RegisterDialog::setNotice(Notice notice, const QString& detail) {
+void RegisterDialog::setNotice(Notice notice, const QString& detail, const QString& second) {
     shownNotice_ = notice;
     if (notice == Notice::None) {
         notice_->clear();
@@ -163,7 +166,11 @@ void RegisterDialog::setNotice(Notice notice, const QString& detail) {
     }
     const auto& texts = kNotices[static_cast<std::size_t>(notice) - 1];
     QString text = QString::fromUtf8(inLanguage(texts, language_));
-    if (text.contains(QStringLiteral("%1"))) text = text.arg(detail);
+    if (text.contains(QStringLiteral("%2"))) {
+        text = text.arg(detail, second);
+    } else if (text.contains(QStringLiteral("%1"))) {
+        text = text.arg(detail);
+    }
     notice_->setText(text);
     notice_->setToolTip(text);
     notice_->show();

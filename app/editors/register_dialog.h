@@ -56,8 +56,9 @@ class RegisterDialog : public QDialog {
     // SetData, hide, 16 per row, address and hex columns without characters,
     // narrow address, show: the order in which the grid is configured.
     void showRegisters(std::span<const uint8_t> registers);
-    // `detail` fills the notice's place holder (the unread bytes' offsets).
-    void setNotice(Notice notice, const QString& detail = {});
+    // `detail` fills the notice's place holder (the unread bytes' offsets);
+    // `second` a second one (an unknown chip's port).
+    void setNotice(Notice notice, const QString& detail = {}, const QString& second = {});
     Notice currentNotice() const { return shownNotice_; }
     int selectedEntry() const { return selected_; }
     Language language() const { return language_; }
@@ -67,6 +68,8 @@ class RegisterDialog : public QDialog {
     // Writes one register of the selected entry; false when the driver
     // refused any part of the write.
     virtual bool writeRegister(uint8_t offset, uint8_t value) = 0;
+    // The grid's tool tip for byte `offset` of what it shows; none by default.
+    virtual QString byteToolTip(int /*offset*/) const { return {}; }
 
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -82,7 +82,9 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
             listing.configPort = port;
             record.ConfigPort = port;
 
-            record.ChipID = common::ProbeChipID(ports, port, 0x20);
+            const common::ChipProbe identifier = common::probeChip(ports, port, 0x20);
+            record.ChipID = identifier.value;
+            listing.keyMethod = identifier.method;
             record.ChipRevision = common::ProbeChipID(ports, port, 0x21);
             file.setSection(section("ID=%2.2Xh", record.ChipID));
             listing.chipType = file.getString("Super-I/O Type");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/port_io.h"
+#include "common/superio_access.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::app {
@@ -24,6 +25,9 @@ struct SuperIoListing {
     // False when the driver does not serve the configuration ports (no raw
     // port access): why the list is empty.
     bool portsReachable = true;
+    // The key that made the chip at configPort answer its identifier: the way
+    // to its global registers when the description file does not name it.
+    common::SuperIoMethod keyMethod = common::SuperIoMethod::None;
 };
 
 inline constexpr std::string_view kDialogDescriptionFile = "SuperIOInfo.dat";

@@ -61,6 +61,13 @@ bool reachable(common::PortIo& ports, const std::string& manufacturer) {
     return method != common::SuperIoMethod::Via || common::ViaSuperIoBridgePresent(ports);
 }
 
+// Registers 20h and 21h once the 8-bit section named no manufacturer, as
+// both look-ups have for a chip the file does not list.
+QString unlistedChipId(const SuperIODeviceInfo& record) {
+    if (record.Manufacturer[0] == '\0') return hexWordText(record.ChipID16);
+    return hexByteText(record.ChipID);
+}
+
 }  // namespace
 
 SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
@@ -84,7 +91,15 @@ SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
         return;
     }
     chipReachable_ = reachable(ports_, listing_.manufacturer);
-    if (!chipReachable_) setNotice(Notice::UnknownChip);
+    unlistedChip_ = !chipReachable_ && listing_.keyMethod != common::SuperIoMethod::None &&
+                    common::superIoMethodFor(listing_.manufacturer) == common::SuperIoMethod::None;
+    if (unlistedChip_) {
+        setNotice(Notice::UnknownChip, unlistedChipId(listing_.records.back()),
+                  QString::number(listing_.configPort, 16).toUpper() + QLatin1Char('h'));
+    } else if (!chipReachable_) {
+        // The VIA path without its bridge: nothing answered anywhere.
+        setNotice(Notice::NoChip);
+    }
     deviceList().setCurrentRow(0);
 }
 
@@ -118,6 +133,12 @@ void SuperIORegisterDialog::loadSelected() {
         common::ReadLogicalDeviceRegisters(ports_, listing_.manufacturer, listing_.configPort,
                                            record.LogicalDevice, registers);
         showRegisters(registers);
+    } else if (unlistedChip_) {
+        for (unsigned reg = 0; reg < globals_.size(); ++reg) {
+            globals_[reg] = common::readGlobalRegister(
+                ports_, listing_.keyMethod, listing_.configPort, static_cast<uint8_t>(reg));
+        }
+        showRegisters(globals_);
     } else {
         // Nothing defined was read: no bytes to show or to type over.
         showRegisters({});
@@ -127,6 +148,14 @@ void SuperIORegisterDialog::loadSelected() {
 }
 
 bool SuperIORegisterDialog::writeRegister(uint8_t offset, uint8_t value) {
+    if (unlistedChip_) {
+        // Nothing is written to a chip of unknown layout: the grid goes back
+        // to the bytes read and no edit is left pending for Refresh.
+        showRegisters(globals_);
+        for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
+            setField(id, QStringLiteral("-"));
+        return true;
+    }
     if (!chipReachable_) return true;
     const SuperIODeviceInfo& record =
         listing_.records.at(static_cast<std::size_t>(selectedEntry()));

@@ -38,6 +38,9 @@ Action definePciLoad(CLI::App& command);
 Action defineCaptureMachine(CLI::App& command);
 Action defineDiff(CLI::App& command);
 Action defineImport(CLI::App& command);
+Action definePciGet(CLI::App& command);
+Action definePciSet(CLI::App& command);
+Action defineSuperIoDump(CLI::App& command);
 
 // Every command, in the order --help lists them. A new command is one more
 // row here and its own file.
@@ -50,6 +53,12 @@ inline constexpr std::array kCommands{
     Command{"capture-machine", "Describe this host as a machine file FILE", defineCaptureMachine},
     Command{"diff", "Compare the PCI configuration bytes of two sources", defineDiff},
     Command{"import", "Make a machine description of other tools' dumps", defineImport},
+    Command{"pci-get", "Print configuration registers of a PCI function by name, decoded",
+            definePciGet},
+    Command{"pci-set", "Write configuration register fields of a PCI function by name",
+            definePciSet},
+    Command{"superio-dump", "Print the Super-I/O chip's configuration registers",
+            defineSuperIoDump},
 };
 
 }  // namespace zelkora::cli

@@ -146,6 +146,42 @@ TEST_F(ZelkoraCli, ReportAndDryRun) {
               "skipped, 0 sections matching no function)");
 }
 
+// superio-dump on a Winbond-style chip with two logical devices (UART A and
+// an unnamed one), on a floating bus, and on a host without raw port access.
+TEST_F(ZelkoraCli, SuperIoDump) {
+    const fs::path board = kSourceDir / "tests/data/superio-two-devices.json";
+    const Outcome dump = run("superio-dump", board);
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, run("--version").out +
+                            fileBytes(kSourceDir / "tests/data/superio-dump-two-devices.txt"));
+    EXPECT_EQ(dump.err, "zelkora-cli: dumped the Super-I/O chip at 2Eh (2 logical devices)\n");
+    EXPECT_EQ(run("superio-dump --port 2e", board).out, dump.out);
+
+    writeBytes(folder_ / "floating.json", "{}");
+    const FakeRoot root("zelkora-cli-root");
+    struct Case {
+        const char* arguments;
+        fs::path machine;
+        int status;
+        std::string message;
+    };
+    for (const auto& [arguments, machine, status, message] : {
+             Case{"superio-dump", folder_ / "floating.json", 1,
+                  "no Super-I/O chip answered on port 2Eh or 4Eh"},
+             Case{"superio-dump --port 4E", board, 1, "no Super-I/O chip answered on port 4Eh"},
+             Case{"superio-dump --port 4E", "", 1,
+                  "cannot read the Super-I/O configuration port 4Eh: no raw port access (it "
+                  "needs root and ZELKORA_RAW_PORTS=1)"},
+         }) {
+        const Outcome outcome = run(arguments, machine);
+        EXPECT_EQ(outcome.status, status) << arguments;
+        EXPECT_EQ(outcome.err, "zelkora-cli: " + message + "\n") << arguments;
+        EXPECT_EQ(outcome.out, "") << arguments;
+    }
+    for (const char* usage : {"superio-dump --port 370", "superio-dump 2E"})
+        EXPECT_EQ(run(usage, board).status, 2) << usage;
+}
+
 // The live host of an ordinary user, made of a fake root: configuration bytes
 // past 3Fh are refused to reads, and a function whose writes the kernel
 // refuses. Nothing refused is saved or reported as done.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/superio_access.h"
+#include "common/superio_dump.h"
 #include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
@@ -116,6 +117,8 @@ TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
                      portWrite(0x2E, 0x87), portWrite(0x2E, 0x87), portWrite(0x2E, 0x20),
                      portRead(0x2F, 0x52), portWrite(0x2E, 0xAA)}));
     EXPECT_EQ(ProbeChipID(ports, 0x370, 0x21), 0) << "nothing there: FFh reads as 0";
+    EXPECT_EQ(probeChip(ports, 0x2E, 0x20).method, SuperIoMethod::Winbond);
+    EXPECT_EQ(probeChip(ports, 0x370, 0x20).method, SuperIoMethod::None);
 
     testing::SimulatedMachine smsc(chipBoard("smsc", "0x4E"));
     testing::BoardPorts smscPorts(smsc.board());
@@ -126,6 +129,40 @@ TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x20), 0x87);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x21), 0x12);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x22), 0x08);
+    EXPECT_EQ(probeChip(smscPorts, 0x4E, 0x20).method, SuperIoMethod::Smsc);
+    EXPECT_EQ(probeChip(itePorts, 0x4E, 0x20).method, SuperIoMethod::Ite);
+}
+
+// One session: the key, then only index writes, the device select (07h) for
+// 00h-0Fh and its old value back, never the exit key AAh as an index.
+TEST(SuperIoDump, WritesOnlyTheDeviceSelectAndPutsItBack) {
+    testing::SimulatedMachine machine(R"({"superio": {"method": "smsc", "port": "0x4E",
+      "id": "0x52", "globals": {"0x07": "0x05"},
+      "logicalDevices": {"2": {"0x60": "0x03", "0xAA": "0x11"}, "5": {}}}})");
+    testing::BoardPorts ports(machine.board());
+    auto& recorder = machine.board().recorder();
+    recorder.start();
+    const SuperIoDump dump = readSuperIoDump(ports, SuperIoMethod::Smsc, 0x4E);
+    ASSERT_EQ(dump.devices.size(), 2u);
+    EXPECT_EQ(dump.devices[0].number, 2);
+    EXPECT_EQ(dump.devices[0].registers[0x60 - 0x30], 0x03);
+    EXPECT_EQ(dump.devices[0].registers[0xAA - 0x30], 0xFF) << "AAh is never asked";
+    EXPECT_EQ(dump.devices[1].number, 5);
+    EXPECT_EQ(dump.globals[0x20], 0x52);
+
+    const Trace& trace = recorder.accesses();
+    std::vector<uint32_t> selected;
+    for (std::size_t i = 1; i < trace.size(); ++i) {
+        if (trace[i].port != 0x4F || trace[i].direction != PortAccess::Direction::Write) continue;
+        EXPECT_EQ(trace[i - 1], portWrite(0x4E, 0x07)) << i;
+        selected.push_back(trace[i].value);
+    }
+    EXPECT_EQ(selected,
+              (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 5}));
+    EXPECT_EQ(trace.front(), portWrite(0x4E, 0x55));
+    EXPECT_EQ(trace.back(), portWrite(0x4E, 0xAA));
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), portWrite(0x4E, 0xAA)), 1);
+    EXPECT_FALSE(machine.board().find<winio::sim::SuperIoChip>()->inConfigurationMode());
 }
 
 }  // namespace

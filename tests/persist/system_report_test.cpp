@@ -225,7 +225,8 @@ TEST(SystemReport, DrivesFromThePageListOrTheWalk) {
 }
 
 TEST(SystemReport, SignedDecimalsAndRatios) {
-    for (const auto& [speed, ratio] : {std::pair{"FC 08", "11.5"}, std::pair{"60 09", "12"}}) {
+    for (const auto& [clock, ratio] : {std::pair{"FC 08", "11.5"}, std::pair{"60 09", "12"}}) {
+        const std::string speed = clock;  // a lambda may not capture a structured binding
         testing::SimulatedMachine machine(testing::demoMachine([&](nlohmann::json& board) {
             board["system"]["memory"]["totalPhysical"] = 0xC0000000u;
             board["system"]["memory"]["totalPageFile"] = 0xFFFFFFFFu;

@@ -303,7 +303,7 @@ class RegisterDialogsTest : public QObject {
         QCOMPARE(takeTrace(machine->board()), expected);
     }
 
-    void superIoUnknownChipOrNoDeviceShowsNoBytesAndWritesNothing() {
+    void superIoWithoutChipOrWithAnUnlistedOneWritesNothing() {
         {
             testing::SimulatedMachine machine("{}");
             QVERIFY(machine.open());
@@ -318,19 +318,44 @@ class RegisterDialogsTest : public QObject {
             dialog.refresh();
             QVERIFY(takeTrace(machine.board()).empty());
         }
-        auto machine = demoBoard([](nlohmann::json& m) { m["superio"]["id"] = "0x11"; });
+        // An ITE chip that the file does not list: its global registers, read
+        // with the ITE key that found it, whatever entry is chosen.
+        auto machine = demoBoard([](nlohmann::json& m) {
+            m["superio"] = {{"method", "ite"},
+                            {"port", "0x2E"},
+                            {"id", "0x8696"},
+                            {"revision", "0x01"},
+                            {"globals", {{"0x07", "0x05"}, {"0x2F", "0x5A"}}}};
+        });
         QVERIFY(machine->open());
         SuperIORegisterDialog dialog(Language::English);
-        QVERIFY(dialog.deviceList().count() > 0);
-        QVERIFY(dialog.grid().data().empty());
-        QVERIFY2(dialog.notice().startsWith(QStringLiteral("Unknown chip")),
-                 qPrintable(dialog.notice()));
+        QVERIFY(dialog.deviceList().count() > 1);
+        QCOMPARE(dialog.notice(), QStringLiteral("Chip 8696h at port 2Eh is not in the chip file: "
+                                                 "registers 00h-2Fh, never written."));
+        std::vector<uint8_t> globals(0x30);
+        globals[0x07] = 0x05, globals[0x20] = 0x86, globals[0x21] = 0x96, globals[0x22] = 0x01,
+        globals[0x2F] = 0x5A;
+        const auto shown = [&] {
+            return std::vector<uint8_t>(dialog.grid().data().begin(), dialog.grid().data().end());
+        };
+        QCOMPARE(shown(), globals);
         focusGrid(dialog, machine->board());
         const auto* line = dialog.findChild<QLabel*>(QStringLiteral("noticeLabel"));
         QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
+        clickByte(dialog.grid(), 0x07);
         QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
-        dialog.refresh();
-        QVERIFY(!writesAny(takeTrace(machine->board())));
+        QVERIFY(takeTrace(machine->board()).empty());
+        QCOMPARE(shown(), globals);
+        QCOMPARE(fields(dialog, {1230, 1231, 1232}), QStringLiteral("-|-|-"));
+        dialog.deviceList().setCurrentRow(1);
+        Trace expected;
+        for (uint8_t reg = 0; reg < 0x30; ++reg) {
+            expected += {portWrite(0x2E, 0x87), portWrite(0x2E, 0x01), portWrite(0x2E, 0x55),
+                         portWrite(0x2E, 0x55), portWrite(0x2E, reg),  portRead(0x2F, globals[reg]),
+                         portWrite(0x2E, 0x02), portWrite(0x2F, 0x02)};
+        }
+        QCOMPARE(takeTrace(machine->board()), expected);
+        QCOMPARE(shown(), globals);
     }
 
     // A host that refuses what it will not read: bytes 40h-FFh to an ordinary

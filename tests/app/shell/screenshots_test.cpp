@@ -2,15 +2,19 @@
 // a folder (scripts/screenshots.sh); skipped otherwise. Each run takes the
 // windows of the language of its own locale (zh_CN, zh_TW, anything else
 // English), as a user of that language sees them.
+#include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QLocale>
+#include <QPainter>
 #include <QScreen>
 #include <QtTest>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "app/editors/editor_commands.h"
+#include "app/editors/hex_grid_ctrl.h"
 #include "app/editors/pci_register_dialog.h"
 #include "app/editors/superio_register_dialog.h"
 #include "app/shell/command_ids.h"
@@ -39,6 +43,30 @@ std::string demoWithLanguage(const char* languageId) {
 
 void save(const QPixmap& picture, const QString& directory, const QString& name) {
     QVERIFY(picture.save(QDir(directory).filePath(name + QStringLiteral(".png"))));
+}
+
+// The PCI dialog on the graphics card with the pointer resting on its power
+// management capability: the dialog with the tool tip drawn where it shows.
+QPixmap pciToolTip(PCIRegisterDialog& dialog) {
+    dialog.deviceList().setCurrentRow(dialog.deviceList().count() - 1);
+    CHexGridCtrl& grid = dialog.grid();
+    const HexGridLayout& cells = grid.layout();
+    const int byte = 0x62;
+    const QPoint point(cells.hexOffset + (3 * (byte % 16) + 1) * cells.charWidth,
+                       byte / 16 * cells.lineHeight + cells.lineHeight / 2);
+    // The pointer rests there, so that the tip stays up.
+    QCursor::setPos(grid.mapToGlobal(point));
+    QTest::qWait(100);
+    QHelpEvent hover(QEvent::ToolTip, point, grid.mapToGlobal(point));
+    QApplication::sendEvent(&grid, &hover);
+    QTest::qWait(300);
+    QPixmap shot = dialog.grab();
+    QPainter painter(&shot);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel") && window->isVisible())
+            painter.drawPixmap(window->pos() - dialog.mapToGlobal(QPoint(0, 0)), window->grab());
+    }
+    return shot;
 }
 
 }  // namespace
@@ -77,6 +105,9 @@ void Screenshots::everyPageInEveryLanguage() {
                 const bool pci = qobject_cast<PCIRegisterDialog*>(&dialog) != nullptr;
                 save(dialog.grab(), directory,
                      (pci ? QStringLiteral("pci-device-") : QStringLiteral("superio-")) + suffix);
+                if (auto* pciDialog = qobject_cast<PCIRegisterDialog*>(&dialog))
+                    save(pciToolTip(*pciDialog), directory,
+                         QStringLiteral("pci-tooltip-") + suffix);
                 return 0;
             }
             reminder = qobject_cast<ReminderDialog*>(&dialog);
