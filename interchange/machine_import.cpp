@@ -99,7 +99,7 @@ Json superIoChips(const std::string& name) {
     Json chips = Json::array();
     for (const DumpedSuperIoChip& chip :
          parseSuperIoDump(readInputFile(name, kLargestText), name)) {
-        const std::string_view method = superIoMethod(chip.vendor);
+        const std::string_view method = superIoMethod(chip);
         if (method.empty()) {
             failAt(name, chip.line,
                    "no simulated configuration method for " + chip.vendor +

@@ -72,6 +72,8 @@ std::vector<DumpedSuperIoChip> parseSuperIoDump(std::string_view text, const std
         if (line.starts_with("Found ")) {
             chips.push_back(parseFound(line, lines.number(), name));
             target = nullptr;
+        } else if (line.starts_with("Configuration key: ") && !chips.empty()) {
+            chips.back().key = line.substr(std::string_view("Configuration key: ").size());
         } else if (line.starts_with("Register dump:") && !chips.empty()) {
             target = &chips.back().globals;
             globals = true;
@@ -113,18 +115,22 @@ std::vector<DumpedSuperIoChip> parseSuperIoDump(std::string_view text, const std
     return chips;
 }
 
-std::string_view superIoMethod(std::string_view vendor) {
+std::string_view superIoMethod(const DumpedSuperIoChip& chip) {
     struct Method {
-        std::string_view vendor;
+        std::string_view name;
         std::string_view method;
     };
     // The enter key each vendor's chips take (87h 87h, 55h, or ITE's 87h 01h 55h 55h).
-    constexpr std::array kMethods = {
+    constexpr std::array kVendors = {
         Method{"Winbond", "winbond"}, Method{"Nuvoton", "winbond"}, Method{"Fintek", "winbond"},
         Method{"SMSC", "smsc"},       Method{"ITE", "ite"},
     };
-    for (const Method& method : kMethods) {
-        if (method.vendor == vendor) return method.method;
+    constexpr std::array kKeys = {"winbond", "smsc", "ite", "sis"};
+    for (const std::string_view key : kKeys) {
+        if (key == chip.key) return key;
+    }
+    for (const Method& vendor : kVendors) {
+        if (vendor.name == chip.vendor) return vendor.method;
     }
     return {};
 }

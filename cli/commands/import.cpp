@@ -40,7 +40,10 @@ Action defineImport(CLI::App& command) {
                     "primary slave, secondary master, secondary slave)")
         ->option_text("FILE")
         ->allow_extra_args(false);
-    command.add_option("--superio", sources.superio, "superiotool -d output")->option_text("FILE");
+    command
+        .add_option("--superio", sources.superio,
+                    "superiotool -d or zelkora-cli superio-dump output")
+        ->option_text("FILE");
     return [options] {
         const auto& given = options->sources;
         if (given.lspci.empty() && given.dmi.empty() && given.identify.empty() &&

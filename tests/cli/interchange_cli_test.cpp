@@ -3,6 +3,7 @@
 // document written here is checked against the shipped schema.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -169,6 +170,23 @@ TEST_F(Interchange, ImportReplaysTheDumps) {
                           "atapi HL-DT-ST DVDRAM GH22NS50|K1234567890|TN03|0"}));
     EXPECT_EQ(listing["superio"][0]["type"], "Winbond W83627THF/THG");
     EXPECT_EQ(listing["cpu"]["speedMHz"], 3000);
+
+    // Our own superio-dump, in the same layout, replays the chip it dumped.
+    writeBytes(folder_ / "chip.txt", run("superio-dump", kMachinesDir / "demo.json").out);
+    ASSERT_EQ(run("import -o chip.json --superio chip.txt", "").status, 0);
+    const auto registers = [&](const fs::path& machine) {
+        const nlohmann::json chip = json("list --json superio", machine)["superio"][0];
+        std::map<int, std::string> byDevice = {{-1, chip["type"]}};
+        for (const auto& device : chip["devices"])
+            byDevice[device["logicalDevice"]] = device["registers"];
+        return byDevice;
+    };
+    // Without the demo's registry fewer devices are named; those listed match.
+    const auto demoChip = registers(kMachinesDir / "demo.json");
+    const auto replayed = registers(folder_ / "chip.json");
+    EXPECT_GE(replayed.size(), 3u);
+    for (const auto& [device, bytes] : replayed)
+        EXPECT_EQ(bytes, demoChip.at(device)) << device;
 }
 
 // Inputs that cannot be read are refused naming the file and the line (or,
