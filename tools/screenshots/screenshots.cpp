@@ -109,4 +109,4 @@ void Screenshots::everyPageInEveryLanguage() {
 }
 
 QTEST_MAIN(Screenshots)
-#include "screenshots_test.moc"
+#include "screenshots.moc"
