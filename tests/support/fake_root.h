@@ -39,10 +39,15 @@ class FakeRoot : public ScratchDir {
     void addPciFunction(std::string_view address, std::string_view config,
                         std::string_view driver = {}) const;
     void removePciFunction(std::string_view address) const;
+    // Copies a fake root kept as files (a folder of tests/data/roots) into
+    // this one; its symbolic links stay links.
+    void copyFrom(std::string_view name) const;
 };
 
 // The whole content of a file, as bytes.
 std::string fileBytes(const std::filesystem::path& path);
+// Replaces a file's content with `bytes`.
+void writeBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // A standard-header space: vendor, device, class code, revision, subsystem.
 std::string pciSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t revision,
