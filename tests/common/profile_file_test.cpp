@@ -177,12 +177,12 @@ TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
 }
 
 // An ordinary user in a folder that it may not write to: the temporary file
-// cannot be made there, but a writable file in it is written in place. Where
-// neither works, flush says so.
+// cannot be made there, but a writable file in it is written in place, and
+// cut to its new length. Where neither works, flush says so.
 TEST_F(ProfileFileTest, WritesReachAFileWhoseFolderTakesNoNewFiles) {
     const fs::path locked = dir_ / "locked";
     fs::create_directory(locked);
-    writeBytes((locked / "open.ini").string(), "[S]\nk=old\n");
+    writeBytes((locked / "open.ini").string(), "[S]\nk=a longer old value\n");
     writeBytes((locked / "shut.ini").string(), "[S]\nk=old\n");
     ::chmod((locked / "open.ini").c_str(), 0666);
     ::chmod((locked / "shut.ini").c_str(), 0444);

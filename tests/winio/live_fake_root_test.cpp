@@ -111,18 +111,21 @@ TEST_F(LiveFakeRoot, ViaBridgeWithoutRawPortsIsNeverWrittenAndFifosHangNothing) 
     EXPECT_EQ(fileBytes(bridge), via);
 }
 
-// tests/data/roots/nvme: a 1 TB disk as nvme0, and nvme2 and nvme10 without
+// tests/data/roots/nvme: a 4 TB disk as nvme0, and nvme2 and nvme10 without
 // a namespace.
 TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
     root_.copyFrom("nvme");
     openLibrary();
 
-    // The size saturates as a large ATA disk reports it; nvme2 before nvme10; no namespace,
-    // no size.
+    // The size saturates as a large ATA disk reports it (words 60-61), and words 100-103 hold
+    // all 48 bits; nvme2 before nvme10; no namespace, no size.
+    const auto words = findLiveDrives().at(0).words;
+    EXPECT_EQ(std::vector(words.begin() + 100, words.begin() + 104),
+              (std::vector<uint16_t>{0xBEB0, 0xD1C0, 0x0001, 0x0000}));
     EXPECT_EQ(
         driveLines(),
         (std::vector<std::string>{
-            "AA Samsung SSD 980 PRO 1TB|S5GXNF0R123456|5B2QGXA7|268435455 0040 0000 55AA 55AA",
+            "AA Samsung SSD 980 PRO 4TB|S5GXNF0R123456|5B2QGXA7|268435455 0040 0000 55AA 55AA",
             "AA Third disk| | |0 0040 0000 55AA 55AA", "AA Second disk| | |0 0040 0000 55AA 55AA",
             "00 |||0 0000 0000 55AA 55AA"}));
     // No DMI identity, no text; without a readable table only the processor identifies itself.

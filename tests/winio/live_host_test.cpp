@@ -56,6 +56,13 @@ TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
     EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FB04, 4));
     EXPECT_TRUE(host.writePort(0xCFC, 0x0000'0107, 4));
     EXPECT_EQ(host.readPort(0xCFC, 4), 0x0000'0107u);
+    // A byte through 0CFDh and a word through 0CFEh land on bytes 85h and 86h-87h of the
+    // dword, as the VIA bridge's enable byte is written.
+    EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FB84, 4));
+    EXPECT_TRUE(host.writePort(0xCFD, 0x03, 1));
+    EXPECT_TRUE(host.writePort(0xCFE, 0xAABB, 2));
+    const auto config = zelkora::testing::fileBytes(root_ / "pci/0000:00:1f.3/config");
+    EXPECT_EQ(config.substr(0x83, 6), std::string("\0\0\x03\xBB\xAA\0", 6));
     EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FD04, 4));  // 00:1f.5
     EXPECT_FALSE(host.writePort(0xCFC, 0x0000'0107, 4));
     EXPECT_FALSE(host.writePort(0x2E, 0x87, 1)) << "legacy ports without raw access";
