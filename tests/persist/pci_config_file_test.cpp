@@ -10,7 +10,7 @@
 #include "app/persist/library_ports.h"
 #include "common/pci_config.h"
 #include "tests/persist/demo_machine.h"
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
 
 namespace zelkora::persist {
 namespace {

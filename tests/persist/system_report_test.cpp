@@ -10,7 +10,7 @@
 #include "common/fixed_text.h"
 #include "tests/persist/demo_machine.h"
 #include "tests/support/device_lists.h"
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
 
 namespace zelkora::persist {
 namespace {
