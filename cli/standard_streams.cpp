@@ -51,22 +51,27 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "zelkora-cli: %s\n", message.c_str());
 }
 
-OutputFile::OutputFile(const std::string& name) : name_(name) {
+CommandLineFile::CommandLineFile(const std::string& name, const char* streamName,
+                                 const char* standIn)
+    : name_(name) {
     if (name != "-") {
         path_ = absolutePath(name);
         return;
     }
-    name_ = "standard output";
+    name_ = streamName;
     folder_ = makePrivateFolder(problem_);
-    if (!folder_.empty()) path_ = folder_ + "/output.ini";
+    if (!folder_.empty()) path_ = folder_ + "/" + standIn;
 }
 
-OutputFile::~OutputFile() {
+CommandLineFile::~CommandLineFile() {
     removeFolder(folder_);
 }
 
+OutputFile::OutputFile(const std::string& name)
+    : CommandLineFile(name, "standard output", "output.ini") {}
+
 bool OutputFile::finish() {
-    if (folder_.empty()) return true;
+    if (!isStream()) return true;
     std::FILE* in = std::fopen(path_.c_str(), "rb");
     if (!in) {
         problem_ = std::strerror(errno);
@@ -79,31 +84,17 @@ bool OutputFile::finish() {
     return copied;
 }
 
-InputFile::InputFile(const std::string& name) : name_(name) {
-    if (name != "-") {
-        path_ = absolutePath(name);
-        return;
-    }
-    name_ = "standard input";
-    folder_ = makePrivateFolder(problem_);
-    if (folder_.empty()) return;
-    const std::string stand = folder_ + "/input.ini";
-    std::FILE* out = std::fopen(stand.c_str(), "wb");
-    if (!out) {
-        problem_ = std::strerror(errno);
-        return;
-    }
+InputFile::InputFile(const std::string& name)
+    : CommandLineFile(name, "standard input", "input.ini") {
+    if (!isStream() || path_.empty()) return;
     errno = 0;
-    const bool copied = copyStream(stdin, out);
-    if (std::fclose(out) != 0 || !copied) {
+    std::FILE* out = std::fopen(path_.c_str(), "wb");
+    const bool copied = out && copyStream(stdin, out);
+    const bool closed = out && std::fclose(out) == 0;
+    if (!copied || !closed) {
         problem_ = std::strerror(errno ? errno : EIO);
-        return;
+        path_.clear();
     }
-    path_ = stand;
-}
-
-InputFile::~InputFile() {
-    removeFolder(folder_);
 }
 
 OutputRedirect::OutputRedirect(const std::string& name) : name_(name) {

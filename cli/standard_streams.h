@@ -7,53 +7,47 @@ namespace zelkora::cli {
 // Says what went wrong on stderr, as every command does: "zelkora-cli: ...".
 void complain(const std::string& message);
 
-// A file named on the command line that a command writes, where "-" stands
-// for standard output: the command writes the file at path() (for "-" a
-// stand-in in a private temporary folder), then finish() hands a stand-in's
-// bytes on to standard output.
-class OutputFile {
+// A file named on the command line, where "-" stands for a standard stream:
+// the command works on the file at path(), for "-" a stand-in in a private
+// temporary folder that goes with the object.
+class CommandLineFile {
   public:
-    explicit OutputFile(const std::string& name);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
+    ~CommandLineFile();
+    CommandLineFile(const CommandLineFile&) = delete;
+    CommandLineFile& operator=(const CommandLineFile&) = delete;
 
     // False when no stand-in could be made; problem() says why.
     bool ready() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
-    // The name to use in messages.
+    // The name to use in messages ("standard output" for "-").
     const std::string& name() const { return name_; }
     const std::string& problem() const { return problem_; }
-    bool isStandardOutput() const { return !folder_.empty(); }
-    // False when standard output did not take the bytes; problem() says why.
-    bool finish();
 
-  private:
+  protected:
+    // `streamName` names "-"; a stand-in is made for it, called `standIn`.
+    CommandLineFile(const std::string& name, const char* streamName, const char* standIn);
+    bool isStream() const { return !folder_.empty(); }
+
     std::string name_;
     std::string path_;
     std::string folder_;
     std::string problem_;
 };
 
-// A file named on the command line that a command reads, where "-" stands
-// for standard input, which is read whole into a stand-in first.
-class InputFile {
+// A file the command writes; finish() hands a stand-in's bytes on to
+// standard output.
+class OutputFile : public CommandLineFile {
+  public:
+    explicit OutputFile(const std::string& name);
+    // False when standard output did not take the bytes; problem() says why.
+    bool finish();
+};
+
+// A file the command reads; for "-" standard input is read whole into the
+// stand-in first.
+class InputFile : public CommandLineFile {
   public:
     explicit InputFile(const std::string& name);
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    bool ready() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
-    const std::string& name() const { return name_; }
-    const std::string& problem() const { return problem_; }
-
-  private:
-    std::string name_;
-    std::string path_;
-    std::string folder_;
-    std::string problem_;
 };
 
 // Sends what a command prints on standard output into the file `name`

@@ -2,7 +2,9 @@
 # rules put in place. Its run-time dependencies come from dpkg-shlibdeps
 # (Qt 6 Widgets, the C and C++ run-time; the JSON library is header-only),
 # plus hwdata for the PCI names and Qt's platform plugins for the window.
-set(ZELKORA_PACKAGE_CONTACT "Zelkora developers <zelkora@users.noreply.github.com>"
+# The project publishes no contact address: the package names the project
+# only; whoever publishes a build may name themselves here.
+set(ZELKORA_PACKAGE_CONTACT "The Zelkora developers"
     CACHE STRING "Maintainer of the Debian package")
 
 install(FILES debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zelkora)

@@ -2,8 +2,9 @@
 # Installs a build into a temporary DESTDIR and checks the installed tree as
 # users and programmers meet it: the installed programs run from another
 # folder with no library path set, on the demo board installed beside them;
-# a C program builds against the library through pkg-config and through the
-# CMake package; the desktop entry, metainfo and manual pages validate.
+# a C program builds against a tree installed with --prefix elsewhere through
+# pkg-config and through the CMake package; the desktop entry, metainfo and
+# manual pages validate.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/release}" && pwd)
@@ -88,20 +89,29 @@ if [[ -x $tree/bin/zelkora ]]; then
   pid=
 fi
 
+# Programmers build against a tree installed anywhere: --prefix names another
+# folder than the one configured, and the pkg-config file and the CMake
+# package must find the header and the library there.
+echo "-- install with --prefix into another folder"
+moved=$stage/elsewhere-prefix
+cmake --install "$build" --prefix "$moved" >"$stage/install-prefix.log"
+moved_lib=$(dirname "$(find "$moved" -name libzelkora-sysinfo.so -print -quit)")
+demo=$moved/share/zelkora/machines/demo.json
+
 echo "-- a C program through pkg-config"
 consumer_source=$root/tests/dist/consumer/consumer.c
-export PKG_CONFIG_LIBDIR=$lib/pkgconfig PKG_CONFIG_SYSROOT_DIR=$destdir
+export PKG_CONFIG_LIBDIR=$moved_lib/pkgconfig
 read -r -a flags <<<"$(pkg-config --cflags --libs zelkora-sysinfo)"
-cc -std=c99 -Wall -Wextra -Werror "$consumer_source" "${flags[@]}" -Wl,-rpath,"$lib" \
+cc -std=c99 -Wall -Wextra -Werror "$consumer_source" "${flags[@]}" -Wl,-rpath,"$moved_lib" \
   -o "$stage/consumer-pkg-config"
-unset PKG_CONFIG_LIBDIR PKG_CONFIG_SYSROOT_DIR
+unset PKG_CONFIG_LIBDIR
 expected="Super-I/O: $chip"
 output=$(run_clean ZELKORA_MACHINE="$demo" "$stage/consumer-pkg-config")
 grep -qxF "$expected" <<<"$output" || fail "pkg-config consumer printed: $output"
 
 echo "-- a C program through find_package(ZelkoraSysinfo)"
 cmake -S "$root/tests/dist/consumer" -B "$stage/consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$tree" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" >"$stage/consumer.log" ||
+  -DCMAKE_PREFIX_PATH="$moved" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" >"$stage/consumer.log" ||
   fail "configuring the CMake consumer failed: $(cat "$stage/consumer.log")"
 cmake --build "$stage/consumer" >>"$stage/consumer.log" ||
   fail "building the CMake consumer failed: $(cat "$stage/consumer.log")"

@@ -1,6 +1,8 @@
-// The PCI bus scan: buses 0-4, every device and function number.
+// The PCI bus scan: buses 0-4, then every higher bus that a bridge found on
+// the way puts behind itself; every device and function number of each.
 #include "lib/devices/pci_bus.h"
 
+#include <bitset>
 #include <cstring>
 #include <span>
 
@@ -14,8 +16,16 @@ namespace zelkora::devices {
 namespace {
 
 constexpr uint32_t kFirstAddress = 0x8000'0000;
-constexpr uint32_t kEndAddress = 0x8005'0000;  // bus 5 is never reached
 constexpr uint32_t kFunctionStep = 0x100;
+constexpr uint32_t kBusStep = 0x1'0000;
+constexpr unsigned kBusCount = 256;
+constexpr unsigned kAlwaysWalkedBuses = 5;  // buses 0 to 4, bridges or not
+constexpr uint8_t kPciToPciBridge = 0x01;
+constexpr uint8_t kCardBusBridge = 0x02;
+constexpr unsigned kSecondaryBus = 0x19;  // the same offsets in both bridge headers
+constexpr unsigned kSubordinateBus = 0x1A;
+
+using BusSet = std::bitset<kBusCount>;
 
 uint16_t configWord(const PCIDeviceInfo& record, unsigned offset) {
     return static_cast<uint16_t>(record.Config[offset] | record.Config[offset + 1] << 8);
@@ -79,21 +89,47 @@ bool isDuplicate(const std::vector<PCIDeviceInfo>& listed, const PCIDeviceInfo& 
     return false;
 }
 
-}  // namespace
+// A PCI-to-PCI or CardBus bridge forwards configuration cycles for its
+// secondary bus up to its subordinate bus; an unconfigured one (bus numbers
+// 0, or a subordinate below the secondary) names none.
+void markBridgedBuses(const PCIDeviceInfo& record, BusSet& bridged) {
+    const uint8_t headerType = record.Config[0x0E] & 0x7F;
+    if (headerType != kPciToPciBridge && headerType != kCardBusBridge) return;
+    const unsigned secondary = record.Config[kSecondaryBus];
+    const unsigned subordinate = record.Config[kSubordinateBus];
+    for (unsigned bus = secondary; bus != 0 && bus <= subordinate; ++bus)
+        bridged.set(bus);
+}
 
-std::vector<PCIDeviceInfo> scanPciBus(common::PortIo& ports, PciDescriptionSource& descriptions) {
-    std::vector<PCIDeviceInfo> records;
-    for (uint32_t address = kFirstAddress; address < kEndAddress; address += kFunctionStep) {
-        const auto bus = static_cast<uint8_t>(address >> 16);
+// All 32 devices and 8 function numbers of one bus, the function changing
+// fastest; absent functions cost only the presence read.
+void scanOneBus(common::PortIo& ports, PciDescriptionSource& descriptions, uint8_t bus,
+                std::vector<PCIDeviceInfo>& records, BusSet& bridged) {
+    const uint32_t first = kFirstAddress + bus * kBusStep;
+    for (uint32_t address = first; address < first + kBusStep; address += kFunctionStep) {
         const auto device = static_cast<uint8_t>((address >> 11) & 0x1F);
         const auto function = static_cast<uint8_t>((address >> 8) & 0x07);
         const uint32_t id = common::ReadPCIConfigDword(ports, bus, device, function, 0);
         if ((id & 0xFFFF) == 0xFFFF) continue;
 
         PCIDeviceInfo record = readFunction(ports, bus, device, function);
+        markBridgedBuses(record, bridged);
         describe(record, descriptions);
         LookUpPCIClassText(record.BaseClass, record.SubClass, record.ProgIf, record.ClassText);
         if (!isDuplicate(records, record)) records.push_back(record);
+    }
+}
+
+}  // namespace
+
+std::vector<PCIDeviceInfo> scanPciBus(common::PortIo& ports, PciDescriptionSource& descriptions) {
+    std::vector<PCIDeviceInfo> records;
+    // Buses are walked in ascending order, so a bridge is found before the
+    // buses behind it; a bus that only a later bridge names is not gone back to.
+    BusSet bridged;
+    for (unsigned bus = 0; bus < kBusCount; ++bus) {
+        if (bus >= kAlwaysWalkedBuses && !bridged.test(bus)) continue;
+        scanOneBus(ports, descriptions, static_cast<uint8_t>(bus), records, bridged);
     }
     return records;
 }

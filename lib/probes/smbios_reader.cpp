@@ -11,30 +11,81 @@ namespace {
 
 constexpr uint32_t kBiosAreaStart = 0xF0000;
 constexpr uint32_t kBiosAreaEnd = 0x100000;
-constexpr uint32_t kAnchor = 0x5F4D535F;  // "_SM_" read as a little-endian double word
+constexpr uint32_t kAnchor = 0x5F4D535F;   // "_SM_" read as a little-endian double word
+constexpr uint32_t kAnchor3 = 0x334D535F;  // "_SM3", followed by "_"
 constexpr uint8_t kHeaderLength = 4;
+constexpr uint8_t kEndOfTable = 127;
 constexpr uint16_t kContinueWalk = 0xFFFE;
+// A 2.x entry point gives its table's length as a word.
+constexpr uint64_t kLegacyTableLimit = 0xFFFF;
+constexpr uint64_t kAddressSpaceEnd = 0x1'0000'0000ULL;
+
+// Reads one structure, formatted area and string set, into `work`. False
+// when a read fails, the formatted area is shorter than its header, or the
+// whole does not end within `limit` bytes. The string set ends with two zero
+// bytes in a row of its own; a zero closing the formatted area does not count.
+bool readStructure(hw::Driver& driver, uint64_t start, size_t limit, std::vector<uint8_t>& work) {
+    work.clear();
+    uint8_t formatted = 0;
+    if (start + kHeaderLength > kAddressSpaceEnd ||
+        !driver.getPhysByte(static_cast<uint32_t>(start + 1), &formatted)) {
+        return false;
+    }
+    if (formatted < kHeaderLength || formatted > limit) return false;
+    work.resize(formatted);
+    if (!driver.getPhysBlock(static_cast<uint32_t>(start), work.data(), formatted)) return false;
+
+    bool previousZero = false;
+    for (uint64_t at = start + formatted;; ++at) {
+        uint8_t byte = 0;
+        if (work.size() >= limit || at >= kAddressSpaceEnd) return false;
+        if (!driver.getPhysByte(static_cast<uint32_t>(at), &byte)) return false;
+        work.push_back(byte);
+        if (byte == 0 && previousZero) return true;
+        previousZero = byte == 0;
+    }
+}
 
 }  // namespace
 
 SmbiosReader::~SmbiosReader() = default;
 
-bool SmbiosReader::FindEntryPoint(uint32_t& address) {
+// One pass over the BIOS area: the first "_SM_" ends it, an "_SM3_" (on the
+// 16-byte boundary the standard puts it) seen on the way is kept in case no
+// "_SM_" follows. A failed read ends the search with what it found so far.
+SmbiosReader::EntryPoints SmbiosReader::findEntryPoints() {
     auto& driver = hw::driver();
+    EntryPoints found;
     for (uint32_t at = kBiosAreaStart; at < kBiosAreaEnd; at += 4) {
         uint32_t value = 0;
-        if (!driver.getPhysLong(at, &value)) return false;
+        if (!driver.getPhysLong(at, &value)) break;
         if (value == kAnchor) {
-            address = at;
-            return true;
+            found.legacy = at;
+            break;
+        }
+        uint8_t tail = 0;
+        if (value == kAnchor3 && at % 16 == 0 && !found.smbios3 &&
+            driver.getPhysByte(at + 4, &tail) && tail == '_') {
+            found.smbios3 = at;
         }
     }
-    return false;
+    return found;
+}
+
+bool SmbiosReader::FindEntryPoint(uint32_t& address) {
+    const auto found = findEntryPoints();
+    if (found.legacy) address = *found.legacy;
+    return found.legacy.has_value();
 }
 
 uint8_t SmbiosReader::Open() {
-    uint32_t entry = 0;
-    if (!FindEntryPoint(entry)) return kSmbiosNoEntryPoint;
+    const auto found = findEntryPoints();
+    if (found.legacy) return openLegacy(*found.legacy);
+    if (found.smbios3) return openSmbios3(*found.smbios3);
+    return kSmbiosNoEntryPoint;
+}
+
+uint8_t SmbiosReader::openLegacy(uint32_t entry) {
     auto& driver = hw::driver();
     uint8_t revision = 0;
     uint16_t maxSize = 0, count = 0;
@@ -50,40 +101,63 @@ uint8_t SmbiosReader::Open() {
     tableAddress_ = table;
     tableStart_ = table;
     currentAddress_ = table;
+    measureTable(count, kLegacyTableLimit, false);
     return kSmbiosOk;
+}
+
+// The SMBIOS 3 entry point: version at 07h and 08h, the table's maximum size
+// (double word) at 0Ch and its 64-bit address at 10h; no count, no maximum
+// structure size.
+uint8_t SmbiosReader::openSmbios3(uint32_t entry) {
+    auto& driver = hw::driver();
+    uint8_t major = 0, minor = 0;
+    uint32_t tableSize = 0, tableLow = 0, tableHigh = 0;
+    if (!driver.getPhysByte(entry + 0x07, &major) || !driver.getPhysByte(entry + 0x08, &minor) ||
+        !driver.getPhysLong(entry + 0x0C, &tableSize) ||
+        !driver.getPhysLong(entry + 0x10, &tableLow) ||
+        !driver.getPhysLong(entry + 0x14, &tableHigh)) {
+        return kSmbiosReadFailed;
+    }
+    // The physical reads reach the first 4 GiB only.
+    if (tableHigh != 0) return kSmbiosReadFailed;
+    bcdRevision_ =
+        static_cast<uint8_t>(std::min(major, uint8_t{15}) << 4 | std::min(minor, uint8_t{15}));
+    maxStructureSize_ = 0;
+    tableAddress_ = tableLow;
+    tableStart_ = tableLow;
+    currentAddress_ = tableLow;
+    const uint64_t reachable = std::min<uint64_t>(tableSize, kAddressSpaceEnd - tableLow);
+    structureCount_ = measureTable(kSmbiosWalkEnd, reachable, true);
+    return kSmbiosOk;
+}
+
+uint16_t SmbiosReader::measureTable(uint32_t countLimit, uint64_t byteLimit, bool endsAtType127) {
+    auto& driver = hw::driver();
+    std::vector<uint8_t> work;
+    uint64_t offset = 0;
+    uint16_t count = 0;
+    while (count < countLimit && offset < byteLimit) {
+        const auto limit = static_cast<size_t>(std::min<uint64_t>(byteLimit - offset, 0xFFFF));
+        if (!readStructure(driver, uint64_t{tableStart_} + offset, limit, work)) break;
+        ++count;
+        maxStructureSize_ = std::max(maxStructureSize_, static_cast<uint16_t>(work.size()));
+        offset += work.size();
+        if (endsAtType127 && work[0] == kEndOfTable) break;
+    }
+    return count;
 }
 
 uint8_t SmbiosReader::ReadNext(uint16_t& handle, std::span<uint8_t> buffer, uint16_t& length) {
     auto& driver = hw::driver();
     const size_t capacity = std::min<size_t>(maxStructureSize_, buffer.size());
-    std::vector<uint8_t> work;
-    work.reserve(capacity);
-
     if (handle == 0) {
         currentAddress_ = tableStart_;
         structuresRead_ = 0;
     }
     const uint64_t start = currentAddress_;
-
-    uint8_t formatted = 0;
-    if (!driver.getPhysByte(static_cast<uint32_t>(start + 1), &formatted)) return kSmbiosReadFailed;
-    if (formatted < kHeaderLength || formatted > capacity) return kSmbiosReadFailed;
-    work.resize(formatted);
-    if (!driver.getPhysBlock(static_cast<uint32_t>(start), work.data(), formatted)) {
-        return kSmbiosReadFailed;
-    }
-
-    // The string set ends with two zero bytes in a row of its own; a zero
-    // closing the formatted area does not count.
-    bool previousZero = false;
-    for (uint64_t at = start + formatted;; ++at) {
-        uint8_t byte = 0;
-        if (work.size() >= capacity || at > 0xFFFF'FFFFULL) return kSmbiosReadFailed;
-        if (!driver.getPhysByte(static_cast<uint32_t>(at), &byte)) return kSmbiosReadFailed;
-        work.push_back(byte);
-        if (byte == 0 && previousZero) break;
-        previousZero = byte == 0;
-    }
+    std::vector<uint8_t> work;
+    work.reserve(capacity);
+    if (!readStructure(driver, start, capacity, work)) return kSmbiosReadFailed;
 
     std::copy(work.begin(), work.end(), buffer.begin());
     length = static_cast<uint16_t>(work.size());
@@ -97,7 +171,7 @@ uint8_t SmbiosReader::ReadNext(uint16_t& handle, std::span<uint8_t> buffer, uint
     }
     const uint64_t next = start + work.size();
     uint16_t nextHandle = 0;
-    if (next + 4 > 0x1'0000'0000ULL ||
+    if (next + 4 > kAddressSpaceEnd ||
         !driver.getPhysWord(static_cast<uint32_t>(next + 2), &nextHandle)) {
         handle = kSmbiosWalkEnd;
         return kSmbiosReadFailed;

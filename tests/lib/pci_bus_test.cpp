@@ -41,7 +41,8 @@ TEST(PciBus, ScanOrderDuplicatesHeaderTypesAndLayouts) {
     const auto records = listPci();
     // 00:09 answers on all eight numbers with one space: listed once. 00:02
     // differs per function: both, although 00:02.0 sets the multi-function
-    // bit and 00:0a has no function 0. Bus 5 lies past the scan.
+    // bit and 00:0a has no function 0. No bridge names bus 5: the bridges'
+    // bus numbers are 0.
     // Per record: address, layout (header types 80h standard; 01h, 81h, 02h other),
     // subsystem (none for bridges) and IRQ.
     std::vector<std::string> lines;
@@ -98,6 +99,32 @@ TEST(PciBus, PortTrafficIsAddressThenDataForEveryDword) {
     EXPECT_EQ(addresses[at + 64], 0x8003'22FCu);
     EXPECT_EQ(addresses[at + 65], 0x8003'220Cu) << "header type read again";
     EXPECT_EQ(addresses[at + 66], 0x8003'2300u);
+}
+
+// tests/data/bridged-board.json describes the board.
+TEST(PciBus, WalksEveryBusThatABridgeNames) {
+    auto machine =
+        testing::SimulatedMachine::fromFile(testing::kSourceDir / "tests/data/bridged-board.json");
+    ASSERT_TRUE(machine->open());
+    machine->board().recorder().start();
+    const auto records = listPci();
+    std::vector<std::string> listed;
+    for (const auto& r : records)
+        listed.push_back(where(r));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"00:00.0", "00:03.0", "00:1c.0", "00:1d.0", "00:1e.0",
+                                        "04:00.0", "06:00.0", "06:00.1", "07:00.0", "08:02.0",
+                                        "09:00.0", "0a:02.0", "0b:00.0", "ff:1f.7"}));
+
+    // Every function of a walked bus is probed, the buses in ascending order.
+    const auto& trace = machine->board().recorder().accesses();
+    std::vector<unsigned> buses;
+    for (size_t i = 0; i < trace.size(); i += 2) {
+        const unsigned bus = (trace[i].value >> 16) & 0xFF;
+        if (buses.empty() || buses.back() != bus) buses.push_back(bus);
+    }
+    EXPECT_EQ(buses, (std::vector<unsigned>{0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 254, 255}));
+    EXPECT_EQ(trace.size(), 2u * (buses.size() * 256 + records.size() * 65));
 }
 
 TEST(PciBus, HostileSpacesStillGiveTerminatedRecords) {

@@ -6,10 +6,14 @@
 #include <vector>
 
 #include "lib/probes/smbios_reader.h"
+#include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
+#include "zelkora/sysinfo.h"
 
 namespace zelkora::probes {
 namespace {
+
+using namespace std::string_literals;
 
 using testing::SimulatedMachine;
 
@@ -88,7 +92,7 @@ TEST(SmbiosReader, RefusesStructuresThatDoNotFitOrDoNotEnd) {
     const char* bad[] = {
         R"({"raw": "07 02 01 00 00 00"})",  // length byte below 4
         R"({"raw": "07 08 01 00 00 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52"})",  // string set never ends
-        R"({"type": 7, "strings": ["a string longer than the declared maximum"]})",
+        R"({"type": 7, "strings": ["a string longer than the caller's buffer"]})",
     };
     for (const char* structure : bad) {
         SimulatedMachine machine(std::string(R"({"smbios": {"maxStructureSize": 24, "structures": [
@@ -108,22 +112,6 @@ TEST(SmbiosReader, RefusesStructuresThatDoNotFitOrDoNotEnd) {
     }
 }
 
-TEST(SmbiosReader, TakesAStructureOfExactlyTheDeclaredMaximumAndNoMore) {
-    // 4 header bytes, an 18- then a 19-character string, two closing zeros:
-    // 24 bytes, the declared maximum, then 25. The buffer is larger than both.
-    SimulatedMachine machine(R"({"smbios": {"maxStructureSize": 24, "structures": [
-        {"type": 7, "strings": ["ABCDEFGHIJKLMNOPQR"]}, {"type": 7, "strings": ["ABCDEFGHIJKLMNOPQRS"]}]}})");
-    ASSERT_TRUE(machine.open());
-    SmbiosReader reader;
-    ASSERT_EQ(reader.Open(), kSmbiosOk);
-    ASSERT_EQ(reader.maxStructureSize(), 24);
-    std::vector<uint8_t> buffer(64, 0xEE);
-    uint16_t handle = 0, length = 0;
-    ASSERT_EQ(reader.ReadNext(handle, buffer, length), kSmbiosOk);
-    EXPECT_EQ(length, 24);
-    EXPECT_EQ(reader.ReadNext(handle, buffer, length), kSmbiosReadFailed);
-}
-
 TEST(SmbiosReader, TypeSearchGoesPastAStructureWithHandleZero) {
     // The second structure's handle is 0: handed back as the walk handle it
     // would restart the walk at the first structure.
@@ -135,6 +123,74 @@ TEST(SmbiosReader, TypeSearchGoesPastAStructureWithHandleZero) {
     EXPECT_TRUE(reader.FindStructure(3));
     EXPECT_TRUE(reader.FindStructure(2));
     EXPECT_FALSE(reader.FindStructure(4));
+}
+
+// VMware's firmware: its entry point declares 115 bytes, its system structure
+// (type 1) is 125 bytes long, and the processor structure follows it.
+const std::string kVmwareTable =
+    "\x00\x12\x00\x00\x01\x02\xA0\xE9\x03\x0F"s + std::string(8, '\0') +
+    "Phoenix Technologies LTD\0"
+    "6.00\0"
+    "11/12/2020\0\0"s +
+    "\x01\x1B\x01\x00\x01\x02\x03\x04"s + std::string(19, '\0') +
+    "VMware, Inc.\0VMware Virtual Platform\0None\0"
+    "VMware-56 4d 1a 2b 3c 4d 5e 6f-70 81 92 a3 b4 c5 d6 e7\0\0"s +
+    "\x04\x23\x04\x00\x01\x03\x00\x02"s + std::string(8, '\0') +
+    "\x03\x00\x64\x00\xB8\x0B\xC4\x09"s + std::string(11, '\0') +
+    "CPU #000\0GenuineIntel\0Intel(R) Xeon(R) CPU E5-2680\0\0"s + "\x7F\x04\x00\x7F\x00\x00"s +
+    "\x04\x05\x05\x00\x00\x00\x00"s;  // past the end of the table
+
+// The entry points (checksums are not examined): "_SM_" with 115 bytes, 116h
+// table bytes at E0010h, 4 structures, revision 2.4; "_SM3_" 3.2 with 200h
+// table bytes at the address it is given.
+constexpr char kLegacy[] =
+    "5F 53 4D 5F 00 1F 02 04 73 00 00 00 00 00 00 00 5F 44 4D 49 5F 00 16 01 10 00 0E 00 04 00 24";
+std::string smbios3(std::string_view address) {
+    return "5F 53 4D 33 5F 00 18 03 02 00 01 00 00 02 00 00 " + std::string(address);
+}
+
+// Entry points at F0000h and F0040h, the table at E0010h.
+std::string firmware(std::string_view first, std::string_view second) {
+    std::string table;
+    char pair[4];
+    for (const char byte : kVmwareTable) {
+        std::snprintf(pair, sizeof pair, "%02X ", static_cast<uint8_t>(byte));
+        table += pair;
+    }
+    return R"({"bios": {"regions": [{"base": "0xF0000", "size": 64, "bytes": ")" +
+           std::string(first) + R"("}, {"base": "0xF0040", "size": 65472, "bytes": ")" +
+           std::string(second) + R"("}, {"base": "0xE0010", "bytes": ")" + table + R"("}]}})";
+}
+
+TEST(SmbiosReader, ReadsTablesAsFirmwareWritesThem) {
+    const struct {
+        std::string board;
+        uint8_t open, revision;
+    } cases[] = {
+        {firmware("", kLegacy), kSmbiosOk, 0x24},
+        {firmware("", smbios3("10 00 0E 00 00 00 00 00")), kSmbiosOk, 0x32},
+        {firmware(smbios3("00 08 0E 00 00 00 00 00"), kLegacy), kSmbiosOk, 0x24},  // no table
+        {firmware(smbios3("10 00 0E 00 01 00 00 00"), ""), kSmbiosReadFailed, 0},  // above 4 GiB
+    };
+    for (const auto& c : cases) {
+        SimulatedMachine machine(c.board);
+        ASSERT_TRUE(machine.open());
+        SmbiosReader reader;
+        ASSERT_EQ(reader.Open(), c.open) << c.board;
+        ProcessorInfo cpu{};
+        MotherBoardInfo board{};
+        ASSERT_EQ(GetProcessorInfo(&cpu), 1);
+        ASSERT_EQ(GetMotherBoardInfo(&board), 1);
+        const bool read = c.open == kSmbiosOk;
+        EXPECT_EQ(testing::cpuLine(cpu), read ? "Intel(R) Xeon(R) CPU E5-|2500|100|25.0|CPU #000"
+                                              : "Unknown|0|0|0.0|Unknown");
+        EXPECT_STREQ(board.BIOSVendor, read ? "Phoenix Technologies LTD" : "Unknown");
+        if (c.open != kSmbiosOk) continue;
+        // Four structures, counted through type 127 where SMBIOS 3 gives no count.
+        EXPECT_EQ(
+            std::tuple(reader.bcdRevision(), reader.structureCount(), reader.maxStructureSize()),
+            std::tuple(c.revision, 4, 125));
+    }
 }
 
 }  // namespace

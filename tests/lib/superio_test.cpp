@@ -160,6 +160,19 @@ TEST(SuperIo, IteChipIsNamedByItsSixteenBitSection) {
     EXPECT_STREQ(uart.ChipType, "ITE IT8712F");
 }
 
+// A Fintek chip takes the Winbond key and is named by registers 20h and 21h.
+TEST(SuperIo, FintekChipIsNamedByItsSixteenBitSection) {
+    testing::SimulatedMachine machine(R"({"superio": {"method": "winbond", "port": "0x2E",
+      "id": "0x1010", "logicalDevices": {"16": {"0x60": "0x03", "0x61": "0xF8"}}}})");
+    ASSERT_TRUE(machine.open());
+    const auto records = walk();
+    ASSERT_GT(records.size(), 1u);
+    EXPECT_EQ(std::tuple(records[1].ChipID16, records[1].LogicalDevice, records[1].IOStart),
+              std::tuple(0x1010, 16, 0x3F8));
+    EXPECT_STREQ(records[1].Manufacturer, "WINBOND");
+    EXPECT_STREQ(records[1].ChipType, "Fintek F81866D");
+}
+
 constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major": 4, "minor": 0}},
   "superio": {"method": "smsc", "port": "0x4E", "id": "0x59",
     "logicalDevices": {"3": {"0x60": "0x03", "0x61": "0x78"}, "4": {"0x60": "0x03", "0x61": "0xF8"},
