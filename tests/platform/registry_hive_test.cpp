@@ -3,6 +3,7 @@
 #include "tests/support/fake_root.h"
 
 #include <array>
+#include <nlohmann/json.hpp>
 #include <span>
 
 #include "platform/registry/hive.h"
@@ -114,28 +115,12 @@ TEST(RegFile, DeletesKeysAndValuesAndMergesFilesInOrder) {
 }
 
 TEST(RegFile, RefusesMalformedFilesNamingFileAndLine) {
-    const struct {
-        std::string text;
-        std::string message;
-    } cases[] = {
-        {"", "x.reg:1: missing header: the file is empty"},
-        {"\n[HKEY_LOCAL_MACHINE\\A]\n", "x.reg:2: missing header"},
-        {"REGEDIT4\n[HKEY_NOWHERE\\A]\n", "x.reg:2: unknown root key \"HKEY_NOWHERE\""},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n", "x.reg:2: key name without a closing ']'"},
-        {"REGEDIT4\n[-HKEY_LOCAL_MACHINE]\n", "x.reg:2: a root key cannot be deleted"},
-        {"REGEDIT4\n\"A\"=\"x\"\n", "x.reg:2: value outside a key"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=\"open\n", "x.reg:3: string value without a closing '\"'"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=dword:123456789\n", "x.reg:3: bad dword value"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex:01,\\\n 02,zz\n", "x.reg:4: bad hex byte \"zz\""},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex:01,,02\n", "x.reg:3: empty byte in a hex list"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex(x):01\n", "x.reg:3: bad value type"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\" \"x\"\n", "x.reg:3: expected '=' after the value name"},
-        {"REGEDIT4\n[HKLM\\A]\nA=1\n", "x.reg:3: unrecognised line \"A=1\""},
-        {"REGEDIT4\n[HKLM\\" + std::string(256, 'k') + "]\n",
-         "x.reg:2: a key name is longer than 255"},
-        {"\xFE\xFF", "x.reg:1: UTF-16 big-endian"},
-    };
-    for (const auto& [body, message] : cases) {
+    // Each case: the text, and the start of the message it is refused with.
+    auto cases =
+        nlohmann::json::parse(testing::fileBytes(testing::kTestData / "malformed-reg-files.json"));
+    cases.push_back({"\xFE\xFF", "x.reg:1: UTF-16 big-endian"});  // no UTF-8 text for JSON
+    for (const auto& test : cases) {
+        const std::string body = test[0], message = test[1];
         try {
             parse(body, "x.reg");
             ADD_FAILURE() << "accepted: " << body;
