@@ -3,11 +3,15 @@
 # build and its installed tree, the AddressSanitizer + UndefinedBehaviorSanitizer
 # build (each one's ctest also replays every fuzz corpus), and a short run of
 # each fuzz target, which fails on a crash (showing its stack) or when no
-# target ran.
+# target ran. First of all it counts the test code, which must stay at most
+# 30% of all code lines.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
+
+echo "== test code share =="
+./scripts/count-test-lines.sh
 
 for preset in release asan; do
   echo "== $preset build =="
