@@ -123,21 +123,12 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
     EXPECT_TRUE(planPciLoad(path_.string(), functions_).empty()) << "a missing file";
     EXPECT_EQ(loadProblem(path_.string()), "No such file or directory");
 
-    for (const auto& [text, value] : std::vector<std::pair<std::string, int>>{{"7", 0x07},
-                                                                              {"Fh", 0x0F},
-                                                                              {"86h", 0x86},
-                                                                              {"fF", 0xFF},
-                                                                              {"0aH", 0x0A},
-                                                                              {"", -1},
-                                                                              {"h", -1},
-                                                                              {"zz", -1},
-                                                                              {"G1", -1},
-                                                                              {" 8", -1},
-                                                                              {"8 ", -1},
-                                                                              {"1FF", -1},
-                                                                              {"0x7", -1},
-                                                                              {"12hh", -1},
-                                                                              {"-1", -1}}) {
+    // Each text, and the byte it gives (-1: none).
+    const std::pair<const char*, int> values[] = {
+        {"7", 0x07}, {"Fh", 0x0F}, {"86h", 0x86}, {"fF", 0xFF}, {"0aH", 0x0A},
+        {"", -1},    {"h", -1},    {"zz", -1},    {"G1", -1},   {" 8", -1},
+        {"8 ", -1},  {"1FF", -1},  {"0x7", -1},   {"12hh", -1}, {"-1", -1}};
+    for (const auto& [text, value] : values) {
         const std::optional<uint8_t> parsed = parseRegisterValue(text);
         EXPECT_EQ(parsed ? int{*parsed} : -1, value) << '"' << text << '"';
     }
