@@ -13,8 +13,9 @@ step() { echo "== $1 ($((SECONDS - start))s) =="; }
 
 ./scripts/install-deps.sh
 
-step "test code share"
+step "test code share and formatting"
 ./scripts/count-test-lines.sh
+./scripts/check-format.sh
 
 step "release build"
 cmake --preset release
