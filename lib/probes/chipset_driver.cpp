@@ -7,7 +7,6 @@
 #include "common/profile_file.h"
 #include "lib/probes/os_table.h"
 #include "lib/probes/registry_key.h"
-#include "platform/live/live_services.h"
 #include "platform/services.h"
 
 namespace zelkora::probes {
