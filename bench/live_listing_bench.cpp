@@ -21,7 +21,6 @@
 #include "platform/services.h"
 #include "tests/support/backend_driver.h"
 #include "tests/support/fake_root.h"
-#include "tests/support/scratch_path.h"
 #include "winio/live/live_host.h"
 #include "zelkora/sysinfo.h"
 

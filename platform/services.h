@@ -22,6 +22,10 @@ struct MemoryStatus {
     uint32_t totalPageFile = 0;
 };
 
+// Platform identifier the live Linux host reports to the version query; the
+// table of Windows versions knows no row for it.
+inline constexpr uint32_t kPlatformLinux = 0x4C;
+
 // The extended version query's answer.
 struct VersionInfo {
     uint32_t platformId = 0;  // 1 the 95/98/Me family, 2 the NT family

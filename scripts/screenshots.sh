@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset release >/dev/null
-cmake --build build/release --target screenshots_test -j2
+cmake --build build/release --target zelkora-screenshots -j2
 
 out=$PWD/docs/screenshots
 mkdir -p "$out"
@@ -17,6 +17,6 @@ for locale in C zh_CN.UTF-8 zh_TW.UTF-8; do
     localedef -i "${locale%%.*}" -f UTF-8 "$locale"
   fi
   LANG=$locale LC_ALL=$locale ZELKORA_MACHINE=$PWD/machines/demo.json ZELKORA_SCREENSHOT_DIR=$out \
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build/release/bin/screenshots_test
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build/release/bin/zelkora-screenshots
 done
 ls "$out"

@@ -2,15 +2,20 @@
 # Installs what is missing, then builds and runs every test: the release
 # build and its installed tree; the AddressSanitizer + UndefinedBehaviorSanitizer
 # build with clang, whose ctest also replays every fuzz corpus and which also
-# builds the libFuzzer targets; a short run of each fuzz target, which fails
-# on a crash (showing its stack) or when no target ran; and the share of test
-# code in the sources. Compiles are cached by ccache between runs.
+# builds the libFuzzer targets; and a short run of each fuzz target, which
+# fails on a crash (showing its stack) or when no target ran. First of all it
+# counts the test code, which must stay at most 30% of all code lines.
+# Compiles are cached by ccache between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 step() { echo "== $1 ($((SECONDS - start))s) =="; }
 
 ./scripts/install-deps.sh
+
+step "test code share and formatting"
+./scripts/count-test-lines.sh
+./scripts/check-format.sh
 
 step "release build"
 cmake --preset release
@@ -28,9 +33,4 @@ ASAN_OPTIONS=detect_leaks=1 ctest --preset asan
 
 step "fuzz targets"
 ./scripts/run-fuzzers.sh build/asan/bin "${ZELKORA_FUZZ_SECONDS:-20}"
-
-if [[ -x scripts/count-test-lines.sh ]]; then
-  step "test code share"
-  ./scripts/count-test-lines.sh
-fi
 echo "== all tests passed in $((SECONDS - start))s =="

@@ -10,7 +10,6 @@
 #include "lib/hw/library_state.h"
 #include "lib/probes/os_table.h"
 #include "lib/probes/registry_key.h"
-#include "platform/live/live_services.h"
 #include "platform/services.h"
 
 namespace zelkora::probes {

@@ -10,10 +10,6 @@
 
 namespace zelkora::platform {
 
-// Platform identifier the live Linux host reports to the version query; the
-// table of Windows versions knows no row for it.
-inline constexpr uint32_t kPlatformLinux = 0x4C;
-
 std::unique_ptr<SystemServices> makeLiveServices();
 
 // The identifier Windows gives a language it has no identifier of (a custom

@@ -20,15 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 using zelkora::common::ProfileFile;
 using zelkora::common::programDirectory;
+using zelkora::testing::writeBytes;
 using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
   protected:
     std::string file(const std::string& name) const { return (dir_ / name).string(); }
     static std::string bytes(const std::string& path) { return zelkora::testing::fileBytes(path); }
-    static void put(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     std::size_t entriesInDir() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
@@ -58,9 +56,9 @@ TEST_F(ProfileFileTest, NewFileHoldsSectionsInWriteOrderAndKeysAtTheEndOfTheirSe
 }
 
 TEST_F(ProfileFileTest, ExistingFileKeepsItsLinesAndLineEndsAndReplacesKeysInPlace) {
-    put(file("old.ini"),
-        "orphan=0\r\n; note\r\n[Main]\r\n  Name = Old \r\njunk line\r\n[unclosed\r\n\r\n"
-        "; about other\r\n  [ Other ]  \r\nk=v\r\n");
+    writeBytes(file("old.ini"),
+               "orphan=0\r\n; note\r\n[Main]\r\n  Name = Old \r\njunk line\r\n[unclosed\r\n\r\n"
+               "; about other\r\n  [ Other ]  \r\nk=v\r\n");
     {
         ProfileFile profile(true);
         profile.setFile(file("old.ini"));
@@ -78,9 +76,10 @@ TEST_F(ProfileFileTest, ExistingFileKeepsItsLinesAndLineEndsAndReplacesKeysInPla
 }
 
 TEST_F(ProfileFileTest, ReadsTrimUnquoteCutAndTakeTheFirstMatch) {
-    put(file("r.ini"), "[S]\na =  \"quoted\"  \nempty=\nA=second\nlong=" + std::string(300, 'x') +
-                           "\nnul=a\0b\nmixed=12abc\nletters=abc\nsigned=  -42\n"
-                           "big=99999999999\nsmall=-99999999999\n[s]\nb=other\n"s);
+    writeBytes(file("r.ini"),
+               "[S]\na =  \"quoted\"  \nempty=\nA=second\nlong=" + std::string(300, 'x') +
+                   "\nnul=a\0b\nmixed=12abc\nletters=abc\nsigned=  -42\n"
+                   "big=99999999999\nsmall=-99999999999\n[s]\nb=other\n"s);
     ProfileFile profile(true);
     profile.setFile(file("r.ini"));
     EXPECT_EQ(profile.getString("A", "d", "s"), "quoted");
@@ -126,7 +125,7 @@ TEST_F(ProfileFileTest, WritesAreSharedAtOnceAndSavedWhenTheLastObjectLetsGo) {
     EXPECT_EQ(bytes(path), "[S]\nKey=two\n") << "changing file saves the old one";
     writer.reset();
 
-    put(path, "[S]\nKey=edited\n");
+    writeBytes(path, "[S]\nKey=edited\n");
     ProfileFile later(true);
     later.setFile(path);
     EXPECT_EQ(later.getString("Key", "", "S"), "edited") << "a file nobody holds is read afresh";
@@ -151,8 +150,8 @@ TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
             bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
         return bytes;
     };
-    put(file("oem.inf"),
-        utf16(u"[Version]\r\nDriverVer=07/15/2003,5.1.1002\r\nName=Gr\u00FC\u00DFe\r\n"));
+    writeBytes(file("oem.inf"),
+               utf16(u"[Version]\r\nDriverVer=07/15/2003,5.1.1002\r\nName=Gr\u00FC\u00DFe\r\n"));
     {
         ProfileFile inf(true);
         inf.setFile(file("oem.inf"));
@@ -170,7 +169,7 @@ TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
     EXPECT_EQ(again.getString("Added", "", "Version"), "\xE4\xB8\xAD and a stray \xFF");
 
     // Marked UTF-16 but an odd number of bytes: neither reading would survive a rewrite.
-    put(file("odd.inf"), "\xFF\xFE[\0S\0]\0\n"s);
+    writeBytes(file("odd.inf"), "\xFF\xFE[\0S\0]\0\n"s);
     odd.setFile(file("odd.inf"));
     odd.writeString("k", "v", "S");
     EXPECT_FALSE(odd.flush());
@@ -178,13 +177,13 @@ TEST_F(ProfileFileTest, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
 }
 
 // An ordinary user in a folder that it may not write to: the temporary file
-// cannot be made there, but a writable file in it is written in place. Where
-// neither works, flush says so.
+// cannot be made there, but a writable file in it is written in place, and
+// cut to its new length. Where neither works, flush says so.
 TEST_F(ProfileFileTest, WritesReachAFileWhoseFolderTakesNoNewFiles) {
     const fs::path locked = dir_ / "locked";
     fs::create_directory(locked);
-    put((locked / "open.ini").string(), "[S]\nk=old\n");
-    put((locked / "shut.ini").string(), "[S]\nk=old\n");
+    writeBytes((locked / "open.ini").string(), "[S]\nk=a longer old value\n");
+    writeBytes((locked / "shut.ini").string(), "[S]\nk=old\n");
     ::chmod((locked / "open.ini").c_str(), 0666);
     ::chmod((locked / "shut.ini").c_str(), 0444);
     ::chmod(locked.c_str(), 0555);
@@ -215,11 +214,11 @@ TEST_F(ProfileFileTest, WritesReachAFileWhoseFolderTakesNoNewFiles) {
 }
 
 TEST_F(ProfileFileTest, FilesThatCannotBeWrittenStayAsTheyAre) {
-    put(file("locked.ini"), "[S]\nk=old\n");
+    writeBytes(file("locked.ini"), "[S]\nk=old\n");
     ::chmod(file("locked.ini").c_str(), 0444);
     fs::create_directory(file("folder.ini"));
-    put(file("kept.ini"), "[S]\n");
-    put(file("huge.ini"), "[S]\nk=old\n");
+    writeBytes(file("kept.ini"), "[S]\n");
+    writeBytes(file("huge.ini"), "[S]\nk=old\n");
     fs::resize_file(file("huge.ini"), (64u << 20) + 1);
     ::chmod(file("kept.ini").c_str(), 0640);
     {

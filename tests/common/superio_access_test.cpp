@@ -26,30 +26,16 @@ std::string chipBoard(std::string_view method, std::string_view port) {
 }
 
 TEST(SuperIoAccess, WritesFollowEachVendorsSequenceAndReachTheChip) {
+    // Each vendor's keys to the index port, then its exit as (port offset, value) writes.
     struct Case {
         std::string_view manufacturer, method, port;
-        Trace enter, exit;
+        std::vector<uint8_t> enter;
+        std::vector<std::pair<uint16_t, uint8_t>> exit;
     };
-    const Case cases[] = {
-        {"WINBOND",
-         "winbond",
-         "0x2E",
-         {portWrite(0x2E, 0x87), portWrite(0x2E, 0x87)},
-         {portWrite(0x2E, 0xAA)}},
-        {"SMSC", "smsc", "0x2E", {portWrite(0x2E, 0x55)}, {portWrite(0x2E, 0xAA)}},
-        {"ITE",
-         "ite",
-         "0x2E",
-         {portWrite(0x2E, 0x87), portWrite(0x2E, 0x01), portWrite(0x2E, 0x55),
-          portWrite(0x2E, 0x55)},
-         {portWrite(0x2E, 0x02), portWrite(0x2F, 0x02)}},
-        {"SIS",
-         "sis",
-         "0x4E",
-         {portWrite(0x4E, 0x87), portWrite(0x4E, 0x01), portWrite(0x4E, 0x55),
-          portWrite(0x4E, 0xAA)},
-         {portWrite(0x4E, 0x02), portWrite(0x4F, 0x02)}},
-    };
+    const Case cases[] = {{"WINBOND", "winbond", "0x2E", {0x87, 0x87}, {{0, 0xAA}}},
+                          {"SMSC", "smsc", "0x2E", {0x55}, {{0, 0xAA}}},
+                          {"ITE", "ite", "0x2E", {0x87, 0x01, 0x55, 0x55}, {{0, 0x02}, {1, 0x02}}},
+                          {"SIS", "sis", "0x4E", {0x87, 0x01, 0x55, 0xAA}, {{0, 0x02}, {1, 0x02}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.manufacturer);
         testing::SimulatedMachine machine(chipBoard(c.method, c.port));
@@ -57,12 +43,13 @@ TEST(SuperIoAccess, WritesFollowEachVendorsSequenceAndReachTheChip) {
         const auto port = static_cast<uint16_t>(c.port == "0x2E" ? 0x2E : 0x4E);
         machine.board().recorder().start();
         WriteSuperIORegister(ports, c.manufacturer, port, 2, 0x60, 0x02);
-        Trace expected = c.enter;
-        for (const auto& access : {portWrite(port, 0x07), portWrite(port + 1, 0x02),
-                                   portWrite(port, 0x60), portWrite(port + 1, 0x02)}) {
-            expected.push_back(access);
-        }
-        expected.insert(expected.end(), c.exit.begin(), c.exit.end());
+        Trace expected;
+        for (const uint8_t key : c.enter)
+            expected.push_back(portWrite(port, key));
+        expected.insert(expected.end(), {portWrite(port, 0x07), portWrite(port + 1, 0x02),
+                                         portWrite(port, 0x60), portWrite(port + 1, 0x02)});
+        for (const auto& [offset, value] : c.exit)
+            expected.push_back(portWrite(port + offset, value));
         EXPECT_EQ(machine.board().recorder().accesses(), expected);
         auto* chip = machine.board().find<winio::sim::SuperIoChip>();
         EXPECT_EQ(chip->registerValue(2, 0x60), 0x02);

@@ -103,8 +103,7 @@ TEST(PciBus, PortTrafficIsAddressThenDataForEveryDword) {
 
 // tests/data/bridged-board.json describes the board.
 TEST(PciBus, WalksEveryBusThatABridgeNames) {
-    auto machine =
-        testing::SimulatedMachine::fromFile(testing::kSourceDir / "tests/data/bridged-board.json");
+    auto machine = testing::SimulatedMachine::fromFile(testing::kTestData / "bridged-board.json");
     ASSERT_TRUE(machine->open());
     machine->board().recorder().start();
     const auto records = listPci();

@@ -20,12 +20,15 @@ namespace {
 
 using common::fieldText;
 
-// A machine whose registry is the given .reg text.
+// A machine whose registry is the given .reg text (tests/data/pci-descriptions.reg
+// unless given).
+const std::string kDescriptions = testing::fileBytes(testing::kTestData / "pci-descriptions.reg");
 class RegistryMachine {
   public:
-    RegistryMachine(const std::string& regText, const std::string& functions,
-                    const std::string& version = R"({"platformId": 2, "major": 5, "minor": 1})")
-        : machine_((scratch_.write("r.reg", "Windows Registry Editor Version 5.00\n\n" + regText),
+    RegistryMachine(const std::string& functions = "",
+                    const std::string& version = R"({"platformId": 2, "major": 5, "minor": 1})",
+                    const std::string& regText = kDescriptions)
+        : machine_((scratch_.write("r.reg", regText),
                     R"({"system": {"version": )" + version +
                         R"(}, "registry": ["r.reg"], "pci": {"functions": [)" + functions + "]}}"),
                    scratch_.path()) {
@@ -59,38 +62,8 @@ void expectSameRecords(const std::vector<PCIDeviceInfo>& direct,
     }
 }
 
-constexpr char kEnum[] = R"([HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\ACPI\PNP0A03\0]
-"DeviceDesc"="PCI bus"
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\3&267a616a&0&00]
-"Capabilities"=dword:00000000
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\3&267a616a&0&00\Control]
-"DeviceDesc"="Nested below the first instance"
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\3&267a616a&0&08]
-"DeviceDesc"="Second instance"
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_10EC&DEV_8139&SUBSYS_00000000&REV_10\3&0&48]
-"DeviceDesc"="RTL8139"
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_24D2&SUBSYS_80A61043&REV_02\3&0&E8]
-"DeviceDesc"=dword:00000001
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_24D3&SUBSYS_80A61043&REV_02\3&0&FB]
-"DeviceDesc"=""
-
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_24D5&SUBSYS_80F31043&REV_02\3&0&FD]
-"DeviceDesc"="LONG)";
-
-std::string enumWithLongText() {
-    std::string text = kEnum;
-    text += std::string(296, 'y') + "\"\n";
-    return text;
-}
-
 TEST(PciDescription, FirstKeyHoldingTheValueInEnumerationOrderAnyTypeOrLength) {
-    RegistryMachine machine(enumWithLongText(), "");
+    RegistryMachine machine;
     // The first instance holds no DeviceDesc itself, but a key below it does.
     EXPECT_EQ(describe(0x8086, 0x2570, 0x80F21043, 0x02), "Nested below the first instance");
     EXPECT_EQ(describe(0x10EC, 0x8139, 0, 0x10), "RTL8139");
@@ -102,10 +75,6 @@ TEST(PciDescription, FirstKeyHoldingTheValueInEnumerationOrderAnyTypeOrLength) {
 }
 
 TEST(PciDescription, BasePathFollowsThePlatform) {
-    const std::string win98 =
-        R"reg([HKEY_LOCAL_MACHINE\Enum\PCI\VEN_8086&DEV_7110&SUBSYS_00000000&REV_02\BUS_00&DEV_07&FUNC_00]
-"DeviceDesc"="PIIX4 ISA bridge"
-)reg";
     // platform, major, minor -> what the Windows 98 key and an XP key give
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         {R"({"platformId": 1, "major": 4, "minor": 10})", "PIIX4 ISA bridge", "<failed:>"},
@@ -116,7 +85,7 @@ TEST(PciDescription, BasePathFollowsThePlatform) {
         {R"({"platformId": 2, "major": 4, "minor": 10})", kNT4DescriptionText, kNT4DescriptionText},
         {R"({"queryFails": true})", "<failed:>", "<failed:>"}};
     for (const auto& [version, win98Text, xpText] : cases) {
-        RegistryMachine machine(win98 + enumWithLongText(), "", version);
+        RegistryMachine machine("", version);
         EXPECT_EQ(describe(0x8086, 0x7110, 0, 0x02), win98Text) << version;
         EXPECT_EQ(describe(0x10EC, 0x8139, 0, 0x10), xpText) << version;
     }
@@ -129,7 +98,7 @@ constexpr char kFunctions[] = R"(
     {"address": "00:1e.0", "vendor": "0x8086", "device": "0x244E", "revision": "0xC2", "headerType": "0x01"})";
 
 TEST(PciDescription, ScanRecordsFromBothSearchesAndTheExportedList) {
-    RegistryMachine machine(enumWithLongText(), kFunctions);
+    RegistryMachine machine(kFunctions);
     DirectPciDescriptions direct;
     IndexedPciDescriptions indexed;
     const auto records = scan(direct);
@@ -165,7 +134,7 @@ TEST(PciDescription, IndexedSearchEqualsTheWalkOnVariedHives) {
     for (unsigned seed = 1; seed <= 12; ++seed) {
         std::mt19937 random(seed);
         auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
-        std::string reg;
+        std::string reg = "Windows Registry Editor Version 5.00\n\n";
         for (int key = 0; key < 60; ++key) {
             std::string path = bases[pick(bases.size())];
             const size_t depth = 1 + pick(4);
@@ -197,7 +166,7 @@ TEST(PciDescription, IndexedSearchEqualsTheWalkOnVariedHives) {
             }
             reg += "\n";
         }
-        RegistryMachine machine(reg, functions);
+        RegistryMachine machine(functions, R"({"platformId": 2, "major": 5, "minor": 1})", reg);
         DirectPciDescriptions direct;
         IndexedPciDescriptions indexed;
         SCOPED_TRACE("seed " + std::to_string(seed));

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry/registry_api.h"
-#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 
 namespace zelkora::probes {
@@ -11,29 +10,9 @@ namespace {
 
 // Children in enumeration order: alpha before Beta (case does not count);
 // Target lies two levels down under alpha and directly under Beta.
-constexpr char kHive[] = R"(Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\Root]
-"Top"="root value"
-
-[HKEY_LOCAL_MACHINE\Root\Beta\Target]
-"DeviceDesc"="beta target"
-
-[HKEY_LOCAL_MACHINE\Root\alpha\Inner\Target]
-
-[HKEY_LOCAL_MACHINE\Root\alpha\Inner\Leaf]
-"DeviceDesc"="inner leaf"
-"Count"=dword:00000007
-"Path"=hex(2):25,00,41,00,00,00
-"NoNul"=hex(1):4f,00,4b,00
-"Embedded"=hex(1):41,00,00,00,42,00,00,00
-)";
-
 class RegistryKeyTest : public ::testing::Test {
   protected:
-    testing::ScratchDir scratch_{"zelkora-registry-key"};
-    testing::SimulatedMachine machine_{
-        (scratch_.write("hive.reg", kHive), R"({"registry": ["hive.reg"]})"), scratch_.path()};
+    testing::SimulatedMachine machine_{R"({"registry": ["registry-key.reg"]})", testing::kTestData};
 };
 
 TEST_F(RegistryKeyTest, FindSubKeyTakesTheFirstMatchInEnumerationOrder) {

@@ -14,6 +14,7 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
+#include "tests/support/board_ports.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
@@ -178,14 +179,8 @@ constexpr char kSmscBoard[] = R"({"system": {"version": {"platformId": 2, "major
                        "9": {"0x60": "0x02", "0x61": "0x00"}}}})";
 
 TEST(SuperIo, MissingDevicesSeparateMidiAndWindowsNt4) {
-    const testing::ScratchDir scratch("zelkora-superio");
-    const auto file =
-        scratch.write("chips.txt",
-                      "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\n"
-                      "FDC Logical Device Number=255\nUART A Logical Device Number=4\n"
-                      "UART B Logical Device Number=255\nCIR Logical Device Number=255\n"
-                      "Parallel Port Logical Device Number=3\n"
-                      "Midi Port Logical Device Number=11\nGame Port Logical Device Number=9\n");
+    // UART B, the floppy and infrared missing (255); MIDI on a device of its own.
+    const auto file = testing::kTestData / "superio/missing-devices.txt";
     testing::SimulatedMachine machine(kSmscBoard);
     ASSERT_TRUE(machine.open());
     std::string manufacturer;
@@ -230,23 +225,12 @@ TEST(SuperIo, MissingOrMalformedDescriptionFilesGiveEmptyNamesAndDeviceZero) {
 // The live host without raw port access: legacy ports float. Its PCI and
 // firmware folders point at an empty scratch folder, so nothing real is read
 // or written.
-class FloatingPorts : public common::PortIo {
-  public:
-    explicit FloatingPorts(const fs::path& empty)
-        : host_({empty, empty, empty, empty, {empty, empty}}, false) {}
-    uint32_t in(uint16_t port, uint8_t size) override { return host_.readPort(port, size); }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        host_.writePort(port, value, size);
-    }
-
-  private:
-    winio::live::LiveHost host_;
-};
-
 TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
     const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
-    FloatingPorts ports(scratch.path());
+    const fs::path& empty = scratch.path();
+    winio::live::LiveHost host({empty, empty, empty, empty, {empty, empty}}, false);
+    testing::BoardPorts ports(host);
     for (const auto& record : enumerateIdeDevices(ports))
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;
@@ -256,22 +240,11 @@ TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
 // A chip answering on a Linux host: its logical devices are named from the
 // firmware's PnP devices that the live registry lists.
 TEST(SuperIo, LiveRegistryNamesLogicalDevicesFromTheFirmwaresPnpDevices) {
-    const testing::ScratchDir scratch("zelkora-superio");
-    const auto file = scratch.write(
-        "chips.txt",
-        "[ID=59h]\nManufacture=SMSC\nSuper-I/O Type=Test chip\nFDC Logical Device Number=0\n"
-        "UART A Logical Device Number=4\nUART B Logical Device Number=5\n"
-        "CIR Logical Device Number=255\nParallel Port Logical Device Number=3\n"
-        "Midi Port Logical Device Number=255\nGame Port Logical Device Number=255\n");
+    const auto file = testing::kTestData / "superio/live-registry.txt";
+    // The firmware's PnP devices: a floppy, ttyS1 and ttyS0 (the second with two ids),
+    // a printer port and a device that is no Super-I/O one.
     testing::FakeRoot root;
-    const std::string pnp = "sys/bus/pnp/devices/";
-    root.write(pnp + "00:01/id", "PNP0700\n");
-    root.write(pnp + "00:02/id", "PNP0501\n");
-    root.folder(pnp + "00:02/tty/ttyS1");
-    root.write(pnp + "00:03/id", "pnp0501\nPNP0500\n");
-    root.folder(pnp + "00:03/tty/ttyS0");
-    root.write(pnp + "00:04/id", "PNP0400\n");
-    root.write(pnp + "00:05/id", "ACPI0003\n");
+    root.copyFrom("pnp");
     testing::SimulatedMachine machine(
         R"({"superio": {"method": "smsc", "port": "0x4E", "id": "0x59",
       "logicalDevices": {"0": {"0x60": "0x03", "0x61": "0xF0"}, "3": {"0x60": "0x03", "0x61": "0x78"},

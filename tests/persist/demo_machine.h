@@ -1,7 +1,6 @@
 #pragma once
 
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -23,10 +22,6 @@ std::string demoMachine(Change change) {
 
 inline std::string demoMachine() {
     return demoMachine([](nlohmann::json&) {});
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace zelkora::testing

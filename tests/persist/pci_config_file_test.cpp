@@ -6,14 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <set>
-#include <utility>
 
 #include "app/persist/library_ports.h"
 #include "common/pci_config.h"
-#include "common/profile_file.h"
 #include "tests/persist/demo_machine.h"
-#include "tests/support/scratch_path.h"
+#include "tests/support/fake_root.h"
 
 namespace zelkora::persist {
 namespace {
@@ -21,26 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using winio::sim::portRead;
 using winio::sim::portWrite;
-
-// Refuses configuration data writes, as the live host's driver does for a
-// user who may not write configuration space.
-class RefusingConfigWrites : public common::PortIo {
-  public:
-    explicit RefusingConfigWrites(common::PortIo& ports) : ports_(ports) {}
-    uint32_t in(uint16_t port, uint8_t size) override { return ports_.in(port, size); }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        if (port >= 0xCFC && port <= 0xCFF) {
-            refused_ = true;
-        } else {
-            ports_.out(port, value, size);
-        }
-    }
-    bool takeRefusedWrite() override { return std::exchange(refused_, false); }
-
-  private:
-    common::PortIo& ports_;
-    bool refused_ = false;
-};
 
 class PciConfigFile : public ::testing::Test {
   protected:
@@ -64,32 +41,9 @@ TEST_F(PciConfigFile, SaveThenLoadWritesEveryRegisterBack) {
     ASSERT_EQ(functions_.size(), 11u);
     ASSERT_TRUE(savePciConfig(path_.string(), functions_, ports_));
 
-    std::set<std::string> sections;
-    std::size_t keyLines = 0;
-    std::istringstream lines(testing::fileBytes(path_));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with('[')) sections.insert(line);
-        if (line.find('=') != std::string::npos) ++keyLines;
-    }
-    EXPECT_EQ(keyLines, 257 * functions_.size());
-    std::set<std::string> descriptions;
-    for (const PciFunction& function : functions_)
-        descriptions.insert(function.description);
-    EXPECT_EQ(sections.size(), descriptions.size());
-
-    // Every value is the live byte, "%2.2Xh".
-    common::ProfileFile profile(true);
-    profile.setFile(path_.string());
-    const PciFunction& bridge = functions_[1];  // 00:01.0
-    std::array<uint8_t, 256> config{};
-    common::ReadPCIConfigByteBlock(ports_, bridge.bus, bridge.device, bridge.function, config);
-    // Its description ends in a blank, which a profile value never keeps.
-    EXPECT_EQ(profile.getString("Bus00 Dev01 Fun00 DeviceDesc", "", bridge.description) + ' ',
-              bridge.description);
-    EXPECT_EQ(profile.getString("Bus00 Dev01 Fun00 Register 00h"), "86h");
-    EXPECT_EQ(profile.getString("Bus00 Dev01 Fun00 Register 02h"), "71h");
-    EXPECT_EQ(profile.getString("Bus00 Dev01 Fun00 Register 1Bh"), "20h");
-    EXPECT_EQ(profile.getString("Bus00 Dev01 Fun00 Register FFh"), "00h");
+    // A section per function named by its description, holding the description and the 256
+    // live bytes as "%2.2Xh".
+    EXPECT_EQ(testing::fileBytes(path_), testing::fileBytes(testing::kTestData / "demo-pci.ini"));
 
     const std::vector<RegisterWrite> writes = planPciLoad(path_.string(), functions_);
     ASSERT_EQ(writes.size(), 256 * functions_.size());
@@ -160,29 +114,21 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
     EXPECT_EQ(std::make_pair(int{writes[1].offset}, int{writes[1].value}),
               std::make_pair(0x3C, 15));
     EXPECT_TRUE(writes[1].bus == 0 && writes[1].device == 0 && writes[1].function == 0);
-    RefusingConfigWrites refusing(ports_);
-    EXPECT_EQ(applyPciLoad(writes, refusing), 2u) << "refused writes are counted, never done";
+    machine_->refuseWrites(testing::configDataPort);
+    EXPECT_EQ(applyPciLoad(writes, ports_), 2u) << "refused writes are counted, never done";
+    machine_->refuseWrites({});
     EXPECT_EQ(applyPciLoad(writes, ports_), 0u);
 
     fs::remove(path_);
     EXPECT_TRUE(planPciLoad(path_.string(), functions_).empty()) << "a missing file";
     EXPECT_EQ(loadProblem(path_.string()), "No such file or directory");
 
-    for (const auto& [text, value] : std::vector<std::pair<std::string, int>>{{"7", 0x07},
-                                                                              {"Fh", 0x0F},
-                                                                              {"86h", 0x86},
-                                                                              {"fF", 0xFF},
-                                                                              {"0aH", 0x0A},
-                                                                              {"", -1},
-                                                                              {"h", -1},
-                                                                              {"zz", -1},
-                                                                              {"G1", -1},
-                                                                              {" 8", -1},
-                                                                              {"8 ", -1},
-                                                                              {"1FF", -1},
-                                                                              {"0x7", -1},
-                                                                              {"12hh", -1},
-                                                                              {"-1", -1}}) {
+    // Each text, and the byte it gives (-1: none).
+    const std::pair<const char*, int> values[] = {
+        {"7", 0x07}, {"Fh", 0x0F}, {"86h", 0x86}, {"fF", 0xFF}, {"0aH", 0x0A},
+        {"", -1},    {"h", -1},    {"zz", -1},    {"G1", -1},   {" 8", -1},
+        {"8 ", -1},  {"1FF", -1},  {"0x7", -1},   {"12hh", -1}, {"-1", -1}};
+    for (const auto& [text, value] : values) {
         const std::optional<uint8_t> parsed = parseRegisterValue(text);
         EXPECT_EQ(parsed ? int{*parsed} : -1, value) << '"' << text << '"';
     }

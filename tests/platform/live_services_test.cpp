@@ -10,7 +10,6 @@
 
 #include "platform/live/live_services.h"
 #include "tests/support/fake_root.h"
-#include "tests/support/scratch_path.h"
 
 namespace zelkora::platform {
 namespace {

@@ -3,10 +3,12 @@
 #include "tests/support/fake_root.h"
 
 #include <array>
+#include <nlohmann/json.hpp>
 #include <span>
 
 #include "platform/registry/hive.h"
 #include "platform/registry/live_hive.h"
+#include "platform/registry/reg_export.h"
 #include "platform/registry/reg_file.h"
 #include "platform/registry/registry_api.h"
 #include "platform/registry/utf16.h"
@@ -59,20 +61,7 @@ std::vector<std::string> subKeyNames(const Key& key) {
 }
 
 TEST(RegFile, ReadsEveryValueFormOfAVersion5Export) {
-    const std::string body =
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n"
-        "@=\"default\"\r\n"
-        "\"Quoted\"=\"a\\\\b\\\"c\\n\"\r\n"
-        "\"Count\"=dword:0000ff01\r\n"
-        "\"Blob\"=hex:01,02,\\\r\n"
-        "  ab,CD\r\n"
-        "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-        "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-        "\"Qword\"=hex(b):01,00,00,00,00,00,00,00\r\n"
-        "; a comment\r\n"
-        "\"Empty\"=hex:\r\n";
-    auto hive = parse(utf16le(body));
+    auto hive = parse(testing::fileBytes(testing::kTestData / "every-value-form.reg"));
     const std::string key = "SOFTWARE\\Test";
     EXPECT_EQ(valueOf(*hive, key, "", kRegSz), sz("default"));
     EXPECT_EQ(valueOf(*hive, key, "quoted", kRegSz), sz("a\\b\"c\\n"));
@@ -126,28 +115,12 @@ TEST(RegFile, DeletesKeysAndValuesAndMergesFilesInOrder) {
 }
 
 TEST(RegFile, RefusesMalformedFilesNamingFileAndLine) {
-    const struct {
-        std::string text;
-        std::string message;
-    } cases[] = {
-        {"", "x.reg:1: missing header: the file is empty"},
-        {"\n[HKEY_LOCAL_MACHINE\\A]\n", "x.reg:2: missing header"},
-        {"REGEDIT4\n[HKEY_NOWHERE\\A]\n", "x.reg:2: unknown root key \"HKEY_NOWHERE\""},
-        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n", "x.reg:2: key name without a closing ']'"},
-        {"REGEDIT4\n[-HKEY_LOCAL_MACHINE]\n", "x.reg:2: a root key cannot be deleted"},
-        {"REGEDIT4\n\"A\"=\"x\"\n", "x.reg:2: value outside a key"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=\"open\n", "x.reg:3: string value without a closing '\"'"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=dword:123456789\n", "x.reg:3: bad dword value"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex:01,\\\n 02,zz\n", "x.reg:4: bad hex byte \"zz\""},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex:01,,02\n", "x.reg:3: empty byte in a hex list"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\"=hex(x):01\n", "x.reg:3: bad value type"},
-        {"REGEDIT4\n[HKLM\\A]\n\"A\" \"x\"\n", "x.reg:3: expected '=' after the value name"},
-        {"REGEDIT4\n[HKLM\\A]\nA=1\n", "x.reg:3: unrecognised line \"A=1\""},
-        {"REGEDIT4\n[HKLM\\" + std::string(256, 'k') + "]\n",
-         "x.reg:2: a key name is longer than 255"},
-        {"\xFE\xFF", "x.reg:1: UTF-16 big-endian"},
-    };
-    for (const auto& [body, message] : cases) {
+    // Each case: the text, and the start of the message it is refused with.
+    auto cases =
+        nlohmann::json::parse(testing::fileBytes(testing::kTestData / "malformed-reg-files.json"));
+    cases.push_back({"\xFE\xFF", "x.reg:1: UTF-16 big-endian"});  // no UTF-8 text for JSON
+    for (const auto& test : cases) {
+        const std::string body = test[0], message = test[1];
         try {
             parse(body, "x.reg");
             ADD_FAILURE() << "accepted: " << body;
@@ -225,117 +198,26 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
     EXPECT_EQ(regCloseKey(b), kErrorInvalidHandle);
 }
 
-// A sysfs tree and pci.ids of a small board, written by the test.
-class LiveHiveTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        using zelkora::testing::pciSpace;
-        root_.addPciFunction("00:00.0", pciSpace(0x8086, 0x2570, 0x060000, 2, 0x80F21043),
-                             "ie31200_edac");
-        root_.addPciFunction("00:1f.5", pciSpace(0x8086, 0x24D5, 0x040100, 2, 0x80F31043),
-                             "snd_hda_intel");
-        root_.addPciFunction("00:1f.6", pciSpace(0x8086, 0x1234, 0x078000, 2, 0));
-        root_.addPciFunction("01:00.0", pciSpace(0x10EC, 0x8139, 0x020000, 0x10, 0x813910EC));
-        root_.addPciFunction("02:00.0", pciSpace(0x1002, 0x73BF, 0x030000, 0xC1, 0), "amdgpu");
-        root_.addPciFunction("03:00.0", pciSpace(0xABCD, 0x0001, 0x0C0330, 0, 0), "xhci_hcd");
-        // A bridge: the kernel's subsystem attributes say 1043:8088, the header type says
-        // it has none.
-        root_.addPciFunction("00:1e.0", pciSpace(0x8086, 0x244E, 0x060400, 0xC2, 0, 0x01));
-        root_.write("sys/bus/pci/devices/0000:00:1e.0/subsystem_vendor", "0x1043\n");
-        root_.write("sys/bus/pci/devices/0000:00:1e.0/subsystem_device", "0x8088\n");
-        root_.folder("sys/bus/pci/devices/not-a-function");
-        root_.folder("sys/bus/pci/devices/0000:04:00.0");  // no vendor file
-        root_.write("sys/module/snd_hda_intel/version", "1.2\n");
-        std::filesystem::create_directory_symlink("../../../../module/snd_hda_intel",
-                                                  sysfs() / "bus/pci/drivers/snd_hda_intel/module");
-        root_.write("pci.ids",
-                    "# names\n"
-                    "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
-                    "\t73bf  Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]\n"
-                    "10ec  Realtek Semiconductor Co., Ltd.\n"
-                    "\t8139  RTL-8100/8101L/8139 PCI Fast Ethernet Adapter\n"
-                    "\t\t10ec 8139  RTL-8139/8139C/8139C+ Ethernet\n"
-                    "8086  Intel Corporation\n"
-                    "\t2570  82865G/PE/P DRAM Controller/Host-Hub Interface\n"
-                    "\t24d5  82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller\n"
-                    "C 00  Unclassified device\n"
-                    "\t00  Non-VGA unclassified device\n");
-    }
-
-    std::filesystem::path sysfs() const { return root_.path() / "sys"; }
-
-    std::unique_ptr<Hive> build() const {
-        return buildLiveHive(
-            {sysfs(), {root_.path() / "missing.ids", root_.path() / "pci.ids"}, "6.1.0-test"});
-    }
-
-    static std::string stringAt(const Hive& hive, const std::string& path, std::string_view name) {
-        const auto key = hive.find(kHKeyLocalMachine, path);
-        const Value* value = key ? key->findValue(name) : nullptr;
-        if (!value || value->type != kRegSz || value->data.empty()) return "<none>";
-        return std::string(value->data.begin(), value->data.end() - 1);
-    }
-
-    zelkora::testing::FakeRoot root_{"zelkora-live-hive"};
-};
-
-TEST_F(LiveHiveTest, DescribesEveryPciFunctionAsTheEnumTreeDoes) {
-    const auto hive = build();
-    const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
-    const auto enumKey = hive->find(kHKeyLocalMachine, pci);
-    ASSERT_NE(enumKey, nullptr);
-    EXPECT_EQ(
-        subKeyNames(*enumKey),
-        (std::vector<std::string>{
-            "VEN_1002&DEV_73BF&SUBSYS_00000000&REV_C1", "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10",
-            "VEN_8086&DEV_1234&SUBSYS_00000000&REV_02", "VEN_8086&DEV_244E&SUBSYS_00000000&REV_C2",
-            "VEN_8086&DEV_24D5&SUBSYS_80F31043&REV_02", "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02",
-            "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00"}));
-    const std::string host = pci + "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\\3&000000&0&00";
-    EXPECT_EQ(stringAt(*hive, host, "DeviceDesc"),
-              "Intel 82865G/PE/P DRAM Controller/Host-Hub Interface");
-    EXPECT_EQ(stringAt(*hive, host, "Mfg"), "Intel Corporation");
-    EXPECT_EQ(stringAt(*hive, host, "Service"), "ie31200_edac");
-    const std::string nic = pci + "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\3&000001&0&00";
-    EXPECT_EQ(stringAt(*hive, nic, "DeviceDesc"),
-              "Realtek RTL-8100/8101L/8139 PCI Fast Ethernet Adapter");
-    EXPECT_EQ(stringAt(*hive, nic, "Driver"), "<none>") << "no driver bound";
-    EXPECT_EQ(stringAt(*hive, pci + "VEN_8086&DEV_1234&SUBSYS_00000000&REV_02\\3&000000&0&FE",
-                       "DeviceDesc"),
-              "Intel Device 1234");
-    EXPECT_EQ(stringAt(*hive, pci + "VEN_1002&DEV_73BF&SUBSYS_00000000&REV_C1\\3&000002&0&00",
-                       "DeviceDesc"),
-              "AMD/ATI Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]");
-    EXPECT_EQ(stringAt(*hive, pci + "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00\\3&000003&0&00",
-                       "DeviceDesc"),
-              "PCI device abcd:0001");
-}
-
-TEST_F(LiveHiveTest, DriverValueIsTheWholePathOfTheClassKey) {
-    const auto hive = build();
-    const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
-    // The library, knowing no registry roots for this platform, opens "" + "\\" + Driver.
-    const std::string host =
-        stringAt(*hive, pci + "VEN_8086&DEV_2570&SUBSYS_80F21043&REV_02\\3&000000&0&00", "Driver");
-    EXPECT_EQ(
-        host,
-        "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E97D-E325-11CE-BFC1-08002BE10318}\\0000");
-    EXPECT_EQ(stringAt(*hive, "\\" + host, "ProviderName"), "Linux ie31200_edac");
-    EXPECT_EQ(stringAt(*hive, "\\" + host, "DriverVersion"), "6.1.0-test");
-
-    const std::string audio =
-        stringAt(*hive, pci + "VEN_8086&DEV_24D5&SUBSYS_80F31043&REV_02\\3&000000&0&FD", "Driver");
-    EXPECT_EQ(
-        audio,
-        "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}\\0000");
-    EXPECT_EQ(stringAt(*hive, audio, "DriverVersion"), "1.2") << "the module's own version";
-    EXPECT_EQ(stringAt(*hive, audio, "DriverDesc"),
-              "Intel 82801EB/ER (ICH5/ICH5R) AC'97 Audio Controller");
-    EXPECT_NE(
-        stringAt(*hive, pci + "VEN_ABCD&DEV_0001&SUBSYS_00000000&REV_00\\3&000003&0&00", "Driver")
-            .find("{36FC9E60-C465-11CF-8056-444553540000}\\0000"),
-        std::string::npos)
-        << "USB controllers have their own class";
+// The hive of a small board (tests/data/roots/live-hive: seven functions with
+// their drivers and one driver module's version) and its pci.ids: one Enum
+// key per function under its vendor, device, subsystem and revision, with
+// its description and maker from pci.ids, and a Driver value that names the
+// whole path of its class key, since the library, knowing no registry roots
+// for this platform, opens "" + "\\" + Driver. Among the functions a bridge
+// whose kernel subsystem attributes say 1043:8088 while its header type says
+// it has none, one without a name in pci.ids, and a USB controller, which has
+// a class of its own. A folder that names no function and a function without
+// a vendor file are passed over.
+TEST(LiveHive, DescribesEveryPciFunctionAsTheEnumAndClassTreesDo) {
+    const testing::FakeRoot root("zelkora-live-hive");
+    root.copyFrom("live-hive");
+    root.folder("sys/bus/pci/devices/not-a-function");
+    root.folder("sys/bus/pci/devices/0000:04:00.0");
+    const auto hive =
+        buildLiveHive({root.path() / "sys",
+                       {root.path() / "missing.ids", testing::kTestData / "live-hive.ids"},
+                       "6.1.0-test"});
+    EXPECT_EQ(exportRegText(*hive), testing::fileBytes(testing::kTestData / "live-hive.reg"));
 }
 
 TEST(LiveHive, EmptyWithoutSysfs) {

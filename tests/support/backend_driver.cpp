@@ -12,7 +12,8 @@ namespace {
 
 class BackendDriver : public hw::Driver {
   public:
-    explicit BackendDriver(std::shared_ptr<winio::Backend> backend) : core_(std::move(backend)) {}
+    BackendDriver(std::shared_ptr<winio::Backend> backend, PortFilter refuseWrite)
+        : core_(std::move(backend)), refuseWrite_(std::move(refuseWrite)) {}
 
     bool initializeWinIo() override { return core_.initialize(); }
     int32_t shutdownWinIo() override { return core_.shutdown(); }
@@ -23,7 +24,7 @@ class BackendDriver : public hw::Driver {
         return core_.getPortValChecked(port, value, size, unread);
     }
     bool setPortVal(uint16_t port, uint32_t value, uint8_t size) override {
-        return core_.setPortVal(port, value, size);
+        return !(refuseWrite_ && refuseWrite_(port)) && core_.setPortVal(port, value, size);
     }
     bool getPhysByte(uint32_t address, uint8_t* value) override {
         return core_.getPhysByte(address, value);
@@ -42,12 +43,14 @@ class BackendDriver : public hw::Driver {
 
   private:
     winio::DriverCore core_;
+    PortFilter refuseWrite_;
 };
 
 }  // namespace
 
-std::unique_ptr<hw::Driver> makeBackendDriver(std::shared_ptr<winio::Backend> backend) {
-    return std::make_unique<BackendDriver>(std::move(backend));
+std::unique_ptr<hw::Driver> makeBackendDriver(std::shared_ptr<winio::Backend> backend,
+                                              PortFilter refuseWrite) {
+    return std::make_unique<BackendDriver>(std::move(backend), std::move(refuseWrite));
 }
 
 bool openLiveLibrary() {

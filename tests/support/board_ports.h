@@ -3,14 +3,15 @@
 #include <utility>
 
 #include "common/port_io.h"
-#include "winio/sim/simulated_board.h"
+#include "winio/core/backend.h"
 
 namespace zelkora::testing {
 
-// The shared register routines talking straight to a simulated board.
+// The shared register routines talking straight to a simulated board, or to
+// any other source of ports, without the library.
 class BoardPorts : public common::PortIo {
   public:
-    explicit BoardPorts(winio::sim::SimulatedBoard& board) : board_(board) {}
+    explicit BoardPorts(winio::Backend& board) : board_(board) {}
     uint32_t in(uint16_t port, uint8_t size) override {
         const auto reading = board_.readPortChecked(port, size);
         refusedRead_ = refusedRead_ || reading.unread != 0;
@@ -22,7 +23,7 @@ class BoardPorts : public common::PortIo {
     bool takeRefusedRead() override { return std::exchange(refusedRead_, false); }
 
   private:
-    winio::sim::SimulatedBoard& board_;
+    winio::Backend& board_;
     bool refusedRead_ = false;
 };
 

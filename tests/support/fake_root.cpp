@@ -22,8 +22,7 @@ ScratchDir::~ScratchDir() {
 fs::path ScratchDir::write(std::string_view relative, std::string_view bytes) const {
     const auto file = path_ / relative;
     fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    writeBytes(file, bytes);
     return file;
 }
 
@@ -68,9 +67,20 @@ void FakeRoot::removePciFunction(std::string_view address) const {
     fs::remove_all(path() / "sys/bus/pci/devices" / ("0000:" + std::string(address)));
 }
 
+void FakeRoot::copyFrom(std::string_view name) const {
+    fs::copy(fs::path(ZELKORA_SOURCE_DIR) / "tests/data/roots" / name, path(),
+             fs::copy_options::recursive | fs::copy_options::copy_symlinks |
+                 fs::copy_options::overwrite_existing);
+}
+
 std::string fileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string pciSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t revision,

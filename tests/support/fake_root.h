@@ -1,13 +1,20 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-#include "tests/support/scratch_path.h"
-
 namespace zelkora::testing {
+
+// A path in the temporary folder that no other test process uses at the same
+// time (ctest runs tests in parallel, each in its own process).
+inline std::filesystem::path scratchPath(std::string_view stem) {
+    return std::filesystem::temp_directory_path() /
+           (std::string(stem) + "-" + std::to_string(::getpid()));
+}
 
 // A folder of the test's own in the temporary folder, removed with everything
 // in it when destroyed.
@@ -39,10 +46,15 @@ class FakeRoot : public ScratchDir {
     void addPciFunction(std::string_view address, std::string_view config,
                         std::string_view driver = {}) const;
     void removePciFunction(std::string_view address) const;
+    // Copies a fake root kept as files (a folder of tests/data/roots) into
+    // this one; its symbolic links stay links.
+    void copyFrom(std::string_view name) const;
 };
 
 // The whole content of a file, as bytes.
 std::string fileBytes(const std::filesystem::path& path);
+// Replaces a file's content with `bytes`.
+void writeBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // A standard-header space: vendor, device, class code, revision, subsystem.
 std::string pciSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t revision,

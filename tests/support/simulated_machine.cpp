@@ -20,6 +20,12 @@ SimulatedMachine::SimulatedMachine(std::shared_ptr<const platform::machine::Mach
     platform::setServices(platform::makeSimulatedServices(*file_));
 }
 
+void SimulatedMachine::refuseWrites(PortFilter refuse) {
+    auto driver = makeBackendDriver(board_, std::move(refuse));
+    driver->initializeWinIo();  // as the open library's driver is
+    hw::setDriver(std::move(driver));
+}
+
 std::unique_ptr<SimulatedMachine> SimulatedMachine::fromFile(const std::filesystem::path& path) {
     return std::make_unique<SimulatedMachine>(platform::machine::MachineFile::load(path));
 }

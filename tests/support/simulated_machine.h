@@ -6,12 +6,15 @@
 #include <string_view>
 
 #include "platform/machine/machine_file.h"
+#include "tests/support/backend_driver.h"
 #include "winio/sim/simulated_board.h"
 
 namespace zelkora::testing {
 
 inline const std::filesystem::path kSourceDir = ZELKORA_SOURCE_DIR;
 inline const std::filesystem::path kMachinesDir = kSourceDir / "machines";
+// Expected reports, hives, fake roots and dumps, kept as files.
+inline const std::filesystem::path kTestData = kSourceDir / "tests/data";
 
 // A simulated machine handed to the library for the life of one test: the
 // library's driver answers from the board and its operating system services
@@ -32,6 +35,9 @@ class SimulatedMachine {
     SimulatedMachine& operator=(const SimulatedMachine&) = delete;
 
     winio::sim::SimulatedBoard& board() { return *board_; }
+    // From now on the library's driver refuses writes to the ports `refuse`
+    // names (none when empty); the library stays open.
+    void refuseWrites(PortFilter refuse);
     // InitializeSysInfoLib through the simulated driver.
     bool open();
 

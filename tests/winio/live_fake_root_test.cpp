@@ -18,7 +18,6 @@
 #include "winio/live/live_bios.h"
 #include "winio/live/live_drives.h"
 #include "winio/live/live_host.h"
-#include "winio/sim/ide_drive.h"
 #include "winio/sim/smbios_image.h"
 #include "zelkora/sysinfo.h"
 
@@ -53,36 +52,6 @@ std::string kernelIdentifyText(const IdentifyWords& words) {
     return text;
 }
 
-std::string identifyText(sim::IdeDrive::Kind kind, std::string_view model, uint32_t sectors = 0) {
-    sim::IdeDrive drive(kind);
-    drive.putText(10, 10, "SN-" + std::string(model.substr(0, 4)));
-    drive.putText(23, 4, "FW1");
-    drive.putText(27, 20, model);
-    drive.words()[53] = 0x0006;
-    drive.words()[64] = 0x0003;
-    drive.words()[88] = 0x407F;
-    drive.words()[60] = static_cast<uint16_t>(sectors);
-    drive.words()[61] = static_cast<uint16_t>(sectors >> 16);
-    return kernelIdentifyText(drive.words());
-}
-
-std::string configSpace(uint16_t vendor, uint16_t device, uint32_t classCode, uint8_t header) {
-    std::string bytes(256, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 + 3);  // a pattern that any write would disturb
-    const auto put16 = [&](size_t at, uint16_t value) {
-        bytes[at] = static_cast<char>(value);
-        bytes[at + 1] = static_cast<char>(value >> 8);
-    };
-    put16(0, vendor);
-    put16(2, device);
-    bytes[9] = static_cast<char>(classCode);
-    bytes[10] = static_cast<char>(classCode >> 8);
-    bytes[11] = static_cast<char>(classCode >> 16);
-    bytes[14] = static_cast<char>(header);
-    return bytes;
-}
-
 class LiveFakeRoot : public ::testing::Test {
   protected:
     void TearDown() override { zelkora::testing::resetLibrary(); }
@@ -100,34 +69,12 @@ class LiveFakeRoot : public ::testing::Test {
     FakeRoot root_{"zelkora-live-root"};
 };
 
+// tests/data/roots/laptop: five libata devices (an SSD, an empty slot, a DVD
+// writer, a disk, and one whose identify data is cut short), the DMI identity,
+// /proc/cpuinfo, the host bridge, and another vendor's root port at 00:07.0.
 TEST_F(LiveFakeRoot, LaptopWithoutTablesShowsItsDrivesBoardAndProcessorAndWritesNothing) {
-    using Kind = sim::IdeDrive::Kind;
-    const std::string ata = "sys/class/ata_device/";
-    root_.write(ata + "dev1.0/class", "ata\n");
-    root_.write(ata + "dev1.0/id", identifyText(Kind::Ata, "Samsung SSD 870 EVO 1TB", 0x0FFF'FFFF));
-    root_.write(ata + "dev1.1/class", "none\n");
-    root_.write(ata + "dev1.1/id", kernelIdentifyText({}));
-    root_.write(ata + "dev10.0/class", "atapi\n");
-    root_.write(ata + "dev10.0/id", identifyText(Kind::Atapi, "HL-DT-ST DVDRAM GUD0N"));
-    root_.write(ata + "dev2.0/class", "ata\n");
-    root_.write(ata + "dev2.0/id", identifyText(Kind::Ata, "WDC WD10SPZX-22Z10T1", 123456789));
-    root_.write(ata + "dev3.0/class", "ata\n");
-    root_.write(ata + "dev3.0/id", "0040 0000\n");  // cut short: left out
-    const std::string dmi = "sys/class/dmi/id/";
-    root_.write(dmi + "bios_vendor", "LENOVO\n");
-    root_.write(dmi + "bios_version", "N2HET62W (1.45 )\n");
-    root_.write(dmi + "bios_date", "03/14/2019\n");
-    root_.write(dmi + "board_name", "Z390 AORUS PRO\n");
-    root_.write(dmi + "board_version", "x.x\n");
-    root_.write(
-        "proc/cpuinfo",
-        "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Core(TM) "
-        "i7-9700K CPU @ 3.60GHz\ncpu MHz\t\t: 4800.117\n\nprocessor\t: 1\ncpu MHz\t\t: 800\n");
-    // The host bridge, and another vendor's root port at 00:07.0.
-    const std::string pci = "sys/bus/pci/devices/";
-    root_.write(pci + "0000:00:00.0/config", configSpace(0x8086, 0x3E30, 0x060000, 0x00));
-    const auto rootPort =
-        root_.write(pci + "0000:00:07.0/config", configSpace(0x8086, 0x9A23, 0x060400, 0x01));
+    root_.copyFrom("laptop");
+    const auto rootPort = root_.path() / "sys/bus/pci/devices/0000:00:07.0/config";
     const std::string rootPortBytes = fileBytes(rootPort);
     openLibrary();
 
@@ -151,12 +98,10 @@ TEST_F(LiveFakeRoot, LaptopWithoutTablesShowsItsDrivesBoardAndProcessorAndWrites
 // could not be read even if enabled, so its enable byte is never written and
 // no made-up chip is listed. A FIFO among the sysfs files hangs nothing.
 TEST_F(LiveFakeRoot, ViaBridgeWithoutRawPortsIsNeverWrittenAndFifosHangNothing) {
+    root_.copyFrom("via-bridge");  // its byte 85h is 10h
     const std::string pci = "sys/bus/pci/devices/";
-    std::string via = configSpace(0x1106, 0x0686, 0x060100, 0x80);
-    via[0x85] = 0x10;
-    const auto bridge = root_.write(pci + "0000:00:07.0/config", via);
-    root_.write(pci + "0000:00:07.0/vendor", "0x1106\n");
-    root_.write(pci + "0000:00:07.0/device", "0x0686\n");
+    const auto bridge = root_.path() / pci / "0000:00:07.0/config";
+    const std::string via = fileBytes(bridge);
     root_.folder(pci + "0000:00:1f.0");
     ASSERT_EQ(::mkfifo((root_.path() / pci / "0000:00:1f.0/config").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((root_.path() / pci / "0000:00:1f.0/vendor").c_str(), 0600), 0);
@@ -166,21 +111,21 @@ TEST_F(LiveFakeRoot, ViaBridgeWithoutRawPortsIsNeverWrittenAndFifosHangNothing) 
     EXPECT_EQ(fileBytes(bridge), via);
 }
 
+// tests/data/roots/nvme: a 4 TB disk as nvme0, and nvme2 and nvme10 without
+// a namespace.
 TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
-    root_.write("sys/class/nvme/nvme0/model", "Samsung SSD 980 PRO 1TB                 \n");
-    root_.write("sys/class/nvme/nvme0/serial", "S5GXNF0R123456      \n");
-    root_.write("sys/class/nvme/nvme0/firmware_rev", "5B2QGXA7\n");
-    root_.write("sys/class/nvme/nvme0/nvme0n1/size", "1953525168\n");
-    root_.write("sys/class/nvme/nvme10/model", "Second disk\n");
-    root_.write("sys/class/nvme/nvme2/model", "Third disk\n");
+    root_.copyFrom("nvme");
     openLibrary();
 
-    // The size saturates as a large ATA disk reports it; nvme2 before nvme10; no namespace,
-    // no size.
+    // The size saturates as a large ATA disk reports it (words 60-61), and words 100-103 hold
+    // all 48 bits; nvme2 before nvme10; no namespace, no size.
+    const auto words = findLiveDrives().at(0).words;
+    EXPECT_EQ(std::vector(words.begin() + 100, words.begin() + 104),
+              (std::vector<uint16_t>{0xBEB0, 0xD1C0, 0x0001, 0x0000}));
     EXPECT_EQ(
         driveLines(),
         (std::vector<std::string>{
-            "AA Samsung SSD 980 PRO 1TB|S5GXNF0R123456|5B2QGXA7|268435455 0040 0000 55AA 55AA",
+            "AA Samsung SSD 980 PRO 4TB|S5GXNF0R123456|5B2QGXA7|268435455 0040 0000 55AA 55AA",
             "AA Third disk| | |0 0040 0000 55AA 55AA", "AA Second disk| | |0 0040 0000 55AA 55AA",
             "00 |||0 0000 0000 55AA 55AA"}));
     // No DMI identity, no text; without a readable table only the processor identifies itself.
@@ -192,31 +137,20 @@ TEST_F(LiveFakeRoot, NvmeOnlyMachineShowsItsDiskInTheFirstPosition) {
 #endif
 }
 
-// Type 0 (ROM size byte 0Fh: 1 MiB), type 4 (3000 MHz on a 100 MHz clock) and the end marker.
-const std::vector<uint8_t> kTable = {
-    // type 0
-    0, 18, 0, 0, 1, 2, 0, 0xF0, 3, 15, 0, 0, 0, 0, 0, 0, 0, 0, 'V', 'e', 'n', 0, '1', '.', '2', 0,
-    '0', '1', '/', '0', '1', '/', '2', '0', '2', '3', 0, 0,
-    // type 4
-    4, 26, 1, 0, 1, 3, 0x6B, 2, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 100, 0, 184, 11, 184, 11, 0x41, 1,
-    'A', 'M', '5', 0, 'A', 'M', 'D', 0, 'R', 'y', 'z', 'e', 'n', 0, 0,
-    // end of table
-    127, 4, 2, 0, 0, 0};
-
+// tests/data/roots/firmware: an SMBIOS 3.5 table of type 0 (ROM size byte 0Fh:
+// 1 MiB), type 4 (3000 MHz on a 100 MHz clock) and the end marker, and the
+// DMI identity.
 TEST_F(LiveFakeRoot, FirmwareTableBehindEitherEntryPointGivesProcessorAndBiosFields) {
+    root_.copyFrom("firmware");
     const std::string tables = "sys/firmware/dmi/tables/";
-    root_.write(tables + "DMI", std::string(kTable.begin(), kTable.end()));
-    root_.write("sys/class/dmi/id/board_name", "PRIME B650M-A\n");
-    root_.write("sys/class/dmi/id/board_version", "R1.05\n");
-    root_.write("sys/class/dmi/id/bios_date", "03/12/2023\n");
-    root_.write(tables + "smbios_entry_point", sm3Entry(5));
     openLibrary();
     EXPECT_EQ(cpuLine(cpu()), "Ryzen|3000|100|30.0|AM5");
     EXPECT_EQ(boardLine(board()), "PRIME B650M-A|R1.05|03/12/2023|Ven|1.2|1024");
 
     // An SMBIOS 2.x firmware keeping its table just below 4 GiB.
     const auto classic = sim::makeSmbiosEntryPoint(
-        {2, 7, 3, 0x28, static_cast<uint16_t>(kTable.size()), 0xFFFF'FFC0});
+        {2, 7, 3, 0x28, static_cast<uint16_t>(fileBytes(root_.path() / tables / "DMI").size()),
+         0xFFFF'FFC0});
     root_.write(tables + "smbios_entry_point", std::string(classic.begin(), classic.end()));
     openLibrary();
     EXPECT_EQ(cpuLine(cpu()), "Ryzen|3000|100|30.0|AM5");

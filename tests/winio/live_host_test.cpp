@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tests/support/fake_root.h"
+#include "tests/support/simulated_machine.h"
 #include "winio/live/live_host.h"
 
 namespace zelkora::winio::live {
@@ -55,6 +56,13 @@ TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
     EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FB04, 4));
     EXPECT_TRUE(host.writePort(0xCFC, 0x0000'0107, 4));
     EXPECT_EQ(host.readPort(0xCFC, 4), 0x0000'0107u);
+    // A byte through 0CFDh and a word through 0CFEh land on bytes 85h and 86h-87h of the
+    // dword, as the VIA bridge's enable byte is written.
+    EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FB84, 4));
+    EXPECT_TRUE(host.writePort(0xCFD, 0x03, 1));
+    EXPECT_TRUE(host.writePort(0xCFE, 0xAABB, 2));
+    const auto config = zelkora::testing::fileBytes(root_ / "pci/0000:00:1f.3/config");
+    EXPECT_EQ(config.substr(0x83, 6), std::string("\0\0\x03\xBB\xAA\0", 6));
     EXPECT_TRUE(host.writePort(0xCF8, 0x8000'FD04, 4));  // 00:1f.5
     EXPECT_FALSE(host.writePort(0xCFC, 0x0000'0107, 4));
     EXPECT_FALSE(host.writePort(0x2E, 0x87, 1)) << "legacy ports without raw access";
@@ -64,18 +72,10 @@ TEST_F(LiveHostTest, ConfigurationWritesTheKernelRefusesAreReportedAsRefused) {
 
 TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
     // A minimal SMBIOS 3.0 entry point and a table of one type 0 structure and the end marker.
-    std::vector<uint8_t> entry = {'_', 'S', 'M', '3', '_', 0, 0x18, 3, 2};
-    entry.resize(0x18);
-    const std::vector<uint8_t> table = {0, 0x12, 0, 0,   1, 2,   0, 0xF0, 0,   0x07, 0, 0, 0, 0, 0,
-                                        0, 0,    0, 'V', 0, '1', 0, 0,    127, 4,    1, 0, 0, 0};
-    entry[0x0C] = static_cast<uint8_t>(table.size());
-    scratch_.write("dmi/smbios_entry_point", std::string(entry.begin(), entry.end()));
-    scratch_.write("dmi/DMI", std::string(table.begin(), table.end()));
-    scratch_.write("id/board_name", "P5Q PRO\n");
-    scratch_.write("id/board_version", "R1.05\n");
-    scratch_.write("id/bios_date", "03/12/2009\n");
-
-    LiveHost host(paths_);
+    const fs::path firmware = zelkora::testing::kTestData / "live-host-smbios3";
+    const std::string table = zelkora::testing::fileBytes(firmware / "dmi/DMI");
+    LiveHost host(
+        {paths_.pciDevices, firmware / "dmi", firmware / "id", paths_.cpuinfo, paths_.drives});
     std::array<uint8_t, 0x1F> anchor{};
     ASSERT_TRUE(host.readPhysical(0xF0000, anchor));
     EXPECT_EQ(std::string(anchor.begin(), anchor.begin() + 4), "_SM_");
@@ -88,7 +88,7 @@ TEST_F(LiveHostTest, PresentsAnSmbios3TableBehindAClassicEntryPoint) {
         anchor[0x18] | anchor[0x19] << 8 | anchor[0x1A] << 16 | anchor[0x1B] << 24;
     std::vector<uint8_t> copy(table.size());
     ASSERT_TRUE(host.readPhysical(address, copy));
-    EXPECT_EQ(copy, table);
+    EXPECT_EQ(std::string(copy.begin(), copy.end()), table);
     std::array<uint8_t, 80> text{};
     ASSERT_TRUE(host.readPhysical(0xFE0C1, text));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(text.data())), "P5Q PRO R1.05 03/12/2009");

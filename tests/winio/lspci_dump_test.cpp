@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/device_lists.h"
+#include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "zelkora/sysinfo.h"
@@ -16,24 +17,11 @@
 namespace zelkora::winio::sim {
 namespace {
 
-const std::filesystem::path kFixtures = testing::kSourceDir / "tests/winio/fixtures/lspci";
+const std::filesystem::path kFixtures = testing::kTestData / "lspci";
 
 TEST(LspciDump, ReadsFunctionsOfDomainZeroOnly) {
-    const auto functions = parseLspciDump(
-        "0000:00:1f.3 SMBus: Intel Corporation Device 24d3 (rev 02)\n"
-        "\tSubsystem: ASUSTeK Computer Inc. Device 80a6\n"
-        "00: 86 80 d3 24 01 00 80 02 02 00 05 0c 00 00 00 00\r\n"
-        "30: 00 00 00 00 00 00 00 00 00 00 00 00 11 02\n"
-        "f0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5a\n"
-        "100: 01 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
-        "\n"
-        "0001:02:00.0 Ethernet controller: some card\n"
-        "00: ee ee ee ee\n"
-        "03:1c.7 PCI bridge: short form\n"
-        "00: 86 80\n"
-        // A volume management device's domain has five digits.
-        "10000:e1:00.0 Non-Volatile memory controller: behind a VMD\n"
-        "00: dd dd dd dd\n");
+    // Domain 0001 and a volume management device's domain 10000 are left out.
+    const auto functions = parseLspciDump(testing::fileBytes(kFixtures / "domains.txt"));
     ASSERT_EQ(functions.size(), 2u);
     const auto& smbus = functions[0];
     EXPECT_EQ(std::tuple(smbus.bus, smbus.device, smbus.function), std::tuple(0x00, 0x1F, 3));

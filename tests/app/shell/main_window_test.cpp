@@ -1,21 +1,43 @@
-// The main window: accelerators and menu reaching their commands, toolbar
-// tooltips, page switching and the painted band.
+// The main window and the program around it: start-up (one copy only, four
+// attempts to open the library, the language's templates, the Reminder once
+// the window is up), accelerators and menus reaching their commands, tool
+// tips, pages and the painted band, and the File and Extra commands run
+// offscreen: their dialogs, the files they write and the messages they show.
+#include <QClipboard>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/pages/about_page.h"
 #include "app/pages/ide_page.h"
 #include "app/pages/system_page.h"
+#include "app/persist/persist_commands.h"
+#include "app/persist/system_report.h"
 #include "app/shell/band_widget.h"
 #include "app/shell/command_ids.h"
+#include "app/shell/instance_guard.h"
+#include "app/shell/main_app.h"
 #include "app/shell/main_window.h"
+#include "app/shell/reminder_dialog.h"
 #include "app/shell/tooltip_texts.h"
-#include "tests/support/simulated_machine.h"
+#include "common/pci_config.h"
+#include "lib/hw/driver.h"
+#include "tests/persist/demo_machine.h"
+#include "tests/support/board_ports.h"
+#include "tests/support/counting_driver.h"
 
 using namespace zelkora;
 using namespace zelkora::app;
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,16 +55,156 @@ QList<QAction*> menuCommands(QMenuBar& bar) {
     return commands;
 }
 
+struct Run {
+    MainApp::Outcome outcome;
+    QStringList messages;
+    int windowsRun = 0;
+    int menuId = 0;
+    int mainTemplate = 0;
+    int systemTemplate = 0;
+};
+
+Run startUp(const std::filesystem::path& lockDirectory) {
+    Run run{};
+    MainApp::Environment environment;
+    environment.lockDirectory = lockDirectory;
+    environment.showMessage = [&](const QString& text) { run.messages << text; };
+    environment.runModal = [](QDialog&) { return 0; };
+    MainApp* self = nullptr;
+    environment.runMainWindow = [&](MainWindow& window) {
+        ++run.windowsRun;
+        run.menuId = window.property("menuId").toInt();
+        run.mainTemplate = self->templateFor(WindowRole::Main);
+        run.systemTemplate = self->templateFor(WindowRole::System);
+    };
+    MainApp app(environment);
+    self = &app;
+    run.outcome = app.run();
+    return run;
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    // The demo board with its clock frozen, open.
     void init() {
-        machine_ = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+        QVERIFY(lockDirectory_.isValid());
+        machine_ = std::make_unique<testing::SimulatedMachine>(testing::demoMachine());
         QVERIFY(machine_->open());
     }
-    void cleanup() { machine_.reset(); }
+    void cleanup() {
+        window_.reset();
+        machine_.reset();
+        if (!folder_.empty()) fs::remove_all(folder_);
+    }
+
+    void languageChoosesTemplates_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("mainTemplate");
+        QTest::addColumn<int>("menu");
+        QTest::addColumn<int>("systemTemplate");
+        QTest::newRow("0804h Simplified Chinese") << "\"0x0804\"" << 155 << 157 << 160;
+        QTest::newRow("0404h Traditional Chinese") << "\"0x0404\"" << 184 << 181 << 187;
+        QTest::newRow("1004h English") << "\"0x1004\"" << 154 << 156 << 161;
+        QTest::newRow("no language") << "0" << 154 << 156 << 161;
+    }
+    void languageChoosesTemplates() {
+        QFETCH(QString, language);
+        QFETCH(int, mainTemplate);
+        QFETCH(int, menu);
+        QFETCH(int, systemTemplate);
+        testing::SimulatedMachine machine(R"({"system": {"language": )" + language.toStdString() +
+                                          "}}");
+        const Run run = startUp(lockDirectory_.path().toStdString());
+        QCOMPARE(run.outcome, MainApp::Outcome::Ran);
+        QVERIFY(run.messages.isEmpty());
+        QCOMPARE(run.windowsRun, 1);
+        QCOMPARE(run.mainTemplate, mainTemplate);
+        QCOMPARE(run.menuId, menu);
+        QCOMPARE(run.systemTemplate, systemTemplate);
+    }
+
+    void libraryIsOpenedFourTimesBeforeTheError() {
+        machine_.reset();  // the library closed, over a driver that never opens
+        testing::DriverCalls calls;
+        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
+        const Run run = startUp(lockDirectory_.path().toStdString());
+        hw::setDriver(nullptr);
+        QCOMPARE(calls.initialize, 4);
+        QCOMPARE(run.outcome, MainApp::Outcome::LibraryError);
+        QCOMPARE(run.messages, QStringList{"Initialize Systeminfo library error,please retry!"});
+        QCOMPARE(run.windowsRun, 0);
+    }
+
+    void secondCopyIsRefusedAndTheFirstKeepsItsLock() {
+        const std::filesystem::path directory = lockDirectory_.path().toStdString();
+        machine_.reset();  // the library closed, over a driver that never opens
+        testing::DriverCalls calls;
+        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
+        {
+            auto first = InstanceGuard::acquire(directory);
+            QVERIFY(first);
+            const Run run = startUp(directory);
+            QCOMPARE(run.outcome, MainApp::Outcome::AlreadyRunning);
+            QCOMPARE(run.messages, QStringList{"Application already running!"});
+            QCOMPARE(calls.initialize, 0);
+            QVERIFY2(!InstanceGuard::acquire(directory), "the first copy still holds the lock");
+        }
+        hw::setDriver(nullptr);
+        QVERIFY2(InstanceGuard::acquire(directory), "released when the first copy ends");
+    }
+
+    void lockFolderIsUsedOnlyWhenItIsTheUsersAlone() {
+        const std::filesystem::path base = lockDirectory_.path().toStdString();
+        const auto refused = [](const std::filesystem::path& folder) {
+            auto first = InstanceGuard::acquire(folder);
+            return first && InstanceGuard::acquire(folder) &&
+                   !std::filesystem::exists(folder / InstanceGuard::kInstanceName);
+        };
+        std::filesystem::create_directory(base / "shared");
+        ::chmod((base / "shared").c_str(), 01777);
+        QVERIFY2(refused(base / "shared"), "a folder others may write to");
+        std::filesystem::create_directory(base / "theirs");
+        if (::chown((base / "theirs").c_str(), 65534, 65534) == 0) {
+            QVERIFY2(refused(base / "theirs"), "a folder of another user");
+        }
+        QVERIFY2(!refused(base / "mine"), "a folder made for the user is used");
+    }
+
+    void reminderComesUpOnceOverTheAboutPage() {
+        auto machine = testing::SimulatedMachine::fromFile(testing::kMachinesDir / "demo.json");
+        int reminders = 0;
+        bool windowVisibleBeneath = false;
+        bool aboutVisibleBeneath = false;
+        QString caption;
+        MainApp::Environment environment;
+        environment.lockDirectory = lockDirectory_.path().toStdString();
+        environment.showMessage = [](const QString&) {};
+        environment.runMainWindow = [&](MainWindow& window) {
+            window.show();
+            QTest::qWait(50);
+            QCOMPARE(window.currentPage(), MainWindow::kAboutPage);
+            QVERIFY(hw::hardwareReady());
+            QVERIFY(window.aboutPage().isVisible());
+        };
+        environment.runModal = [&](QDialog& dialog) {
+            ++reminders;
+            caption = dialog.windowTitle();
+            auto* window = qobject_cast<MainWindow*>(dialog.parentWidget());
+            windowVisibleBeneath = window && window->isVisible();
+            aboutVisibleBeneath = window && window->aboutPage().isVisible();
+            return 0;
+        };
+        MainApp app(environment);
+        QCOMPARE(app.run(), MainApp::Outcome::Ran);
+        QCOMPARE(reminders, 1);
+        QCOMPARE(caption, QStringLiteral("Reminder"));
+        QVERIFY(windowVisibleBeneath);
+        QVERIFY(aboutVisibleBeneath);
+        QVERIFY2(!hw::hardwareReady(), "the library closes with the main window");
+    }
 
     void acceleratorsReachTheirCommands() {
         int pciRuns = 0, saves = 0;
@@ -155,8 +317,120 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.aboutPage().size(), QSize(392, 449));
     }
 
+    void reportAndPciConfigurationFiles() {
+        showWindowWithFileCommands();
+        // Before the IDE view was opened the drives come from the library's
+        // walk, empty positions as "None"; afterwards from the page's list.
+        choose("walk.ini");
+        QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(filters_, QStringList{QStringLiteral("INI Files (*.ini)")});
+        QCOMPARE(suffix_, QStringLiteral("ini"));
+        QCOMPARE(testing::fileBytes(folder_ / "walk.ini"),
+                 testing::fileBytes(testing::kTestData / "demo-report.ini"));
+
+        window_->dispatch(command::kIdeDevice);
+        choose("page.ini");
+        window_->dispatch(command::kSaveData);
+        QVERIFY(persist::writeSystemReport((folder_ / "expected.ini").string(),
+                                           window_->idePage().records()));
+        const std::string paged = testing::fileBytes(folder_ / "page.ini");
+        QCOMPARE(paged, testing::fileBytes(folder_ / "expected.ini"));
+        QVERIFY(paged.find("FirmwareRev=None") == std::string::npos);
+
+        cancelNext_ = true;
+        window_->dispatch(command::kSaveData);
+        QVERIFY(messages_.isEmpty());
+
+        // A folder under the chosen name: the file cannot be written.
+        fs::create_directory(folder_ / "taken.ini");
+        choose("taken.ini");
+        window_->dispatch(command::kSaveData);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(
+            messages_.front().contains(QString::fromStdString((folder_ / "taken.ini").string())));
+
+        // Extra: save, edit by hand, load.
+        choose("pci.ini");
+        window_->dispatch(command::kSavePciConfig);
+        std::string edited = testing::fileBytes(folder_ / "pci.ini");
+        QCOMPARE(edited, testing::fileBytes(testing::kTestData / "demo-pci.ini"));
+        edited.replace(edited.find("Register 04h=06h"), 16, "Register 04h=07h");
+        testing::writeBytes(folder_ / "pci.ini", edited);
+        choose("pci.ini");
+        window_->dispatch(command::kLoadPciConfig);
+        testing::BoardPorts ports(machine_->board());
+        QCOMPARE(int(common::ReadPCIConfigDword(ports, 0, 0, 0, 1) & 0xFF), 0x07);
+        QCOMPARE(messages_.size(), 1);
+    }
+
+    void windowPicture() {
+        showWindowWithFileCommands();
+        QGuiApplication::clipboard()->clear();
+        window_->dispatch(command::kSaveBitmapToClipboard);
+        const QImage copied = QGuiApplication::clipboard()->image();
+        // Offscreen there is no frame: the window's own rendering.
+        QCOMPARE(copied.size(), window_->size());
+
+        choose("window.bmp");
+        window_->dispatch(command::kSaveBitmapToFile);
+        QCOMPARE(filters_, QStringList{QStringLiteral("BMP Files (*.bmp)")});
+        QCOMPARE(suffix_, QStringLiteral("bmp"));
+        const std::string bytes = testing::fileBytes(folder_ / "window.bmp");
+        QVERIFY(bytes.size() > 54);
+        QCOMPARE(bytes.substr(0, 2), std::string("BM"));
+        QCOMPARE(int(bytes[28]), window_->screen()->depth());  // the display's own depth
+        const QImage read = QImage::fromData(QByteArray::fromStdString(bytes), "BMP");
+        QCOMPARE(read.size(), window_->size());
+        QCOMPARE(read.pixel(30, 30), copied.pixel(30, 30));
+        QVERIFY(messages_.isEmpty());
+
+        cancelNext_ = true;
+        window_->dispatch(command::kSaveBitmapToFile);
+        QVERIFY(messages_.isEmpty());
+
+        choose("missing/window.bmp");
+        window_->dispatch(command::kSaveBitmapToFile);
+        QCOMPARE(messages_, QStringList{QString::fromLatin1(kBmpSaveError)});
+    }
+
   private:
+    // The main window with the File and Extra commands, answering its
+    // dialogs as the test chose, and a folder for the files.
+    void showWindowWithFileCommands() {
+        messages_.clear();
+        folder_ = testing::scratchPath("persist-commands");
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        CommandHandlers handlers;
+        addPersistCommands(handlers);
+        window_ = std::make_unique<MainWindow>(Language::English, 0, handlers,
+                                               [this](QDialog& dialog) { return answer(dialog); });
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+    void choose(const char* name) { next_ = QString::fromStdString((folder_ / name).string()); }
+
+    int answer(QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            filters_ = files->nameFilters();
+            suffix_ = files->defaultSuffix();
+            if (std::exchange(cancelNext_, false)) return QDialog::Rejected;
+            files->selectFile(next_);
+            return QDialog::Accepted;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) messages_ << box->text();
+        return 0;
+    }
+
+    QTemporaryDir lockDirectory_;
     std::unique_ptr<testing::SimulatedMachine> machine_;
+    std::unique_ptr<MainWindow> window_;
+    fs::path folder_;
+    QString next_;
+    bool cancelNext_ = false;
+    QStringList filters_;
+    QString suffix_;
+    QStringList messages_;
 };
 
 QTEST_MAIN(MainWindowTest)
