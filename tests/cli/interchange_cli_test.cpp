@@ -28,16 +28,7 @@ class Interchange : public ::testing::Test {
         EXPECT_EQ(check.status, 0) << check.err;
     }
 
-    // The demo board with a frozen clock, its files named by absolute path.
-    fs::path frozenDemo() {
-        const fs::path path = folder_ / "demo.json";
-        writeBytes(path, demoMachine([](nlohmann::json& machine) {
-                       machine["system"]["windowsDirectory"] =
-                           (kMachinesDir / "demo/windows").string();
-                       machine["registry"] = {(kMachinesDir / "demo/registry.reg").string()};
-                   }));
-        return path;
-    }
+    fs::path frozenDemo() { return writeFrozenDemo(folder_); }
 
     ProgramRun run(const std::string& arguments, const fs::path& machine) {
         return runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments, machine, folder_);

@@ -16,17 +16,7 @@ using Outcome = ProgramRun;
 
 class ZelkoraCli : public ::testing::Test {
   protected:
-    // The demo board with a frozen clock, its files named by absolute path
-    // so that the description can live in the scratch folder.
-    fs::path frozenDemo() {
-        const fs::path path = folder_ / "demo.json";
-        writeBytes(path, demoMachine([](nlohmann::json& machine) {
-                       machine["system"]["windowsDirectory"] =
-                           (kMachinesDir / "demo/windows").string();
-                       machine["registry"] = {(kMachinesDir / "demo/registry.reg").string()};
-                   }));
-        return path;
-    }
+    fs::path frozenDemo() { return writeFrozenDemo(folder_); }
 
     Outcome run(const std::string& arguments,
                 const fs::path& machine = kMachinesDir / "demo.json") {

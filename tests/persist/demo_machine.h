@@ -24,4 +24,15 @@ inline std::string demoMachine() {
     return demoMachine([](nlohmann::json&) {});
 }
 
+// That description written into `folder` as demo.json, its files named by
+// absolute path so that it can live there; gives its path.
+inline std::filesystem::path writeFrozenDemo(const std::filesystem::path& folder) {
+    const std::filesystem::path path = folder / "demo.json";
+    writeBytes(path, demoMachine([](nlohmann::json& machine) {
+                   machine["system"]["windowsDirectory"] = (kMachinesDir / "demo/windows").string();
+                   machine["registry"] = {(kMachinesDir / "demo/registry.reg").string()};
+               }));
+    return path;
+}
+
 }  // namespace zelkora::testing
