@@ -5,6 +5,7 @@
 #include <span>
 
 #include "common/fixed_text.h"
+#include "registers/pci_decoder.h"
 
 namespace zelkora::persist {
 
@@ -113,6 +114,47 @@ Json drive(const IDEDeviceInfo& info) {
     return out;
 }
 
+Json decodedRegister(const registers::DecodedRegister& reg) {
+    Json fields = Json::array();
+    for (const registers::DecodedField& field : reg.fields) {
+        fields.push_back({{"name", field.name},
+                          {"low", field.bits.low},
+                          {"high", field.bits.high},
+                          {"value", field.value},
+                          {"text", field.text}});
+    }
+    return {{"offset", reg.offset},       {"width", reg.width},
+            {"name", reg.name},           {"key", reg.key},
+            {"value", reg.value},         {"valueHex", hex(reg.value, 2 * reg.width)},
+            {"fields", std::move(fields)}};
+}
+
+// The header and the capability list of one function, as the register
+// descriptions decode them.
+Json decodedFunction(const registers::RegisterBook& book, const PCIDeviceInfo& info) {
+    const registers::PciDecoding decoding = registers::decodePciConfig(book, info.Config);
+    Json header = Json::array();
+    for (const auto& reg : decoding.header)
+        header.push_back(decodedRegister(reg));
+    Json capabilities = Json::array();
+    for (const auto& capability : decoding.capabilities) {
+        Json regs = Json::array();
+        for (const auto& reg : capability.registers)
+            regs.push_back(decodedRegister(reg));
+        capabilities.push_back({{"offset", capability.offset},
+                                {"id", capability.id},
+                                {"name", capability.name},
+                                {"key", capability.key},
+                                {"registers", std::move(regs)}});
+    }
+    Json out = {{"header", std::move(header)}, {"capabilities", std::move(capabilities)}};
+    if (const auto& problem = decoding.listProblem) {
+        out["capabilityListProblem"] = {
+            {"at", problem->at}, {"pointer", problem->pointer}, {"text", problem->text}};
+    }
+    return out;
+}
+
 Json pciFunction(const PCIDeviceInfo& info) {
     const uint32_t classCode = uint32_t{info.BaseClass} << 16 | info.SubClass << 8 | info.ProgIf;
     char address[16];
@@ -185,7 +227,7 @@ Json superIo(const std::vector<SuperIODeviceInfo>& devices) {
 
 }  // namespace
 
-std::string machineJson(const MachineModel& model) {
+std::string machineJson(const MachineModel& model, const registers::RegisterBook* decode) {
     Json out = {{"schema", kJsonSchemaVersion}};
     using enum MachineSection;
     if (model.has(General)) out["general"] = general(model.general);
@@ -201,8 +243,10 @@ std::string machineJson(const MachineModel& model) {
     }
     if (model.has(Pci)) {
         Json functions = Json::array();
-        for (const PCIDeviceInfo& record : model.pciFunctions)
+        for (const PCIDeviceInfo& record : model.pciFunctions) {
             functions.push_back(pciFunction(record));
+            if (decode) functions.back()["decoded"] = decodedFunction(*decode, record);
+        }
         out["pci"] = std::move(functions);
     }
     if (model.has(SuperIo)) out["superio"] = superIo(model.superIoDevices);

@@ -4,6 +4,10 @@
 
 #include "app/persist/machine_model.h"
 
+namespace zelkora::registers {
+struct RegisterBook;
+}
+
 namespace zelkora::persist {
 
 // The version of the JSON document; share/zelkora/zelkora.schema.json
@@ -16,6 +20,9 @@ inline constexpr int kJsonSchemaVersion = 1;
 // lower-case hexadecimal text ("vendor": "8086") and as a number
 // ("vendorId": 32902). Texts that are not UTF-8 get U+FFFD in place of the
 // bytes that are not.
-std::string machineJson(const MachineModel& model);
+// With `decode`, each PCI function also carries "decoded": its header
+// registers and capabilities (names, offsets, widths, values, fields) by
+// those register descriptions, and why a broken capability list ended.
+std::string machineJson(const MachineModel& model, const registers::RegisterBook* decode = nullptr);
 
 }  // namespace zelkora::persist

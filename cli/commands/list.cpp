@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "cli/commands/command.h"
 #include "cli/hardware_access.h"
 #include "cli/standard_streams.h"
+#include "registers/register_book.h"
 
 namespace zelkora::cli {
 
@@ -19,6 +21,7 @@ namespace {
 struct ListOptions {
     std::vector<std::string> sections;
     bool json = false;
+    bool decode = false;
     std::string file = "-";
 };
 
@@ -49,18 +52,35 @@ Action defineList(CLI::App& command) {
         ->check(CLI::IsMember(sectionNames()));
     command.add_flag("--json", options->json,
                      "Write one JSON object (share/zelkora/zelkora.schema.json) instead of text");
+    command.add_flag("--decode", options->decode,
+                     "With --json: each PCI function's header registers and capabilities, "
+                     "decoded into their fields (share/zelkora/registers.json)");
     command
         .add_option("-o,--output", options->file,
                     "Write the listing into FILE (made whole, by rename) instead of standard "
                     "output; - is standard output")
         ->option_text("FILE");
     return [options] {
+        std::optional<registers::RegisterBook> book;
+        if (options->decode) {
+            if (!options->json) {
+                complain("list: --decode goes with --json");
+                return kUsageOrFileError;
+            }
+            try {
+                book = registers::readShippedRegisterBook();
+            } catch (const registers::RegisterFileError& error) {
+                complain(error.what());
+                return kUsageOrFileError;
+            }
+        }
         const HardwareAccess access;
         if (!access.opened()) return kAccessRefused;
         const persist::MachineModel model =
             persist::readMachineModel(chosenSections(options->sections));
-        const std::string text =
-            options->json ? persist::machineJson(model) : persist::machineListing(model);
+        const std::string text = options->json
+                                     ? persist::machineJson(model, book ? &*book : nullptr)
+                                     : persist::machineListing(model);
         return writeWholeOutput(options->file, text) ? kSuccess : kUsageOrFileError;
     };
 }

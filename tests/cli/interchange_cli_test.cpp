@@ -99,6 +99,17 @@ TEST_F(Interchange, ListingSectionsAndJsonAreTheReportsModel) {
     EXPECT_EQ(some.size(), 3u);
     EXPECT_EQ(some["pci"], all["pci"]);
     EXPECT_EQ(some["cpu"], all["cpu"]);
+
+    // --decode adds each function's registers and capabilities by name.
+    const nlohmann::json decoded = json("list --json --decode pci", demo)["pci"][0]["decoded"];
+    const nlohmann::json& command = decoded["header"][2];
+    EXPECT_EQ(command["name"], "Command");
+    EXPECT_EQ(command["offset"], 4);
+    EXPECT_EQ(command["valueHex"], "0006");
+    EXPECT_EQ(command["fields"][1]["text"], "Mem+");
+    EXPECT_EQ(decoded["capabilities"][0]["offset"], 0xE4);
+    EXPECT_EQ(decoded["capabilities"][0]["key"], "VNDR");
+    EXPECT_EQ(run("list --decode", demo).status, 2);
 }
 
 // The configuration bytes of one function of an lspci dump, read here on
