@@ -68,7 +68,7 @@ RegStatus regCreateKeyEx(const KeyHandle& parent, std::string_view subKey, uint3
     const auto parts = splitKeyPath(subKey);
     if (start.key->depth() + parts.size() > kMaxKeyDepth) return kErrorInvalidParameter;
     for (std::string_view part : parts) {
-        if (characterCount(part) > kMaxKeyNameChars) return kErrorInvalidParameter;
+        if (!keyNameProblem(part).empty()) return kErrorInvalidParameter;
     }
 
     std::shared_ptr<Key> key = start.key;
