@@ -45,6 +45,13 @@ namespace {
 
 using Resolved = HandleAccess::Resolved;
 
+void walkKeyTree(const Key& key, size_t depth, std::string_view valueName,
+                 const std::function<void(const WalkedKey&)>& visit) {
+    visit({key.name(), depth, key.findValue(valueName) != nullptr});
+    for (const auto& subKey : key.subKeys())
+        walkKeyTree(*subKey, depth + 1, valueName, visit);
+}
+
 Resolved resolveWith(const KeyHandle& handle, uint32_t needed) {
     Resolved resolved = HandleAccess::resolve(handle);
     if (resolved.status == kErrorSuccess && (resolved.access & needed) != needed) {
@@ -144,6 +151,14 @@ RegStatus regQueryValueEx(const KeyHandle& key, std::string_view valueName, uint
     if (dataSize) *dataSize = size;
     if (data.size() < size) return data.data() ? kErrorMoreData : kErrorSuccess;
     std::copy(value->data.begin(), value->data.end(), data.begin());
+    return kErrorSuccess;
+}
+
+RegStatus regWalkKeyTree(const KeyHandle& key, std::string_view valueName,
+                         const std::function<void(const WalkedKey&)>& visit) {
+    const Resolved open = resolveWith(key, kKeyEnumerateSubKeys | kKeyQueryValue);
+    if (open.status != kErrorSuccess) return open.status;
+    walkKeyTree(*open.key, 0, valueName, visit);
     return kErrorSuccess;
 }
 
