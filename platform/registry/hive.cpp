@@ -31,6 +31,7 @@ constexpr std::array<RootName, 6> kRootNames{{
 bool NameLess::operator()(std::string_view a, std::string_view b) const {
     const size_t common = std::min(a.size(), b.size());
     for (size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) continue;  // most names compared are written alike
         const unsigned char x = upper(static_cast<unsigned char>(a[i]));
         const unsigned char y = upper(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y;
