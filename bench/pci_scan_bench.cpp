@@ -29,6 +29,8 @@ using namespace zelkora;
 
 constexpr int kFunctions = 200;
 constexpr int kKeys = 100'000;
+// The exported walk of such a board, descriptions included, must take less.
+constexpr double kGoalSeconds = 0.050;
 constexpr char kEnum[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Enum";
 
 constexpr int kBuses[] = {0, 1, 2, 6, 0x41};
@@ -177,11 +179,14 @@ int main() {
     std::printf("PCI scan: %zu functions (%zu described, %zu not found), %d registry keys\n",
                 walked.size(), walked.size() - failed, failed, keys);
     std::printf("  walk per look-up : %9.3f s\n", walkTime);
-    std::printf("  per-scan index   : %9.3f s (the exported walk, descriptions included)\n",
-                indexTime);
+    const bool fast = indexTime < kGoalSeconds;
+    std::printf(
+        "  per-scan index   : %9.4f s (the exported walk, descriptions included; "
+        "under %.3f s required)\n",
+        indexTime, kGoalSeconds);
     std::printf("  bus walk alone   : %9.4f s (no look-ups)\n", bareTime);
     std::printf("  ratio            : %9.1fx (at least 20x required)\n", ratio);
     std::printf("  records          : %s, %s\n", same ? "identical" : "DIFFERENT",
                 all ? "every function listed" : "FUNCTIONS MISSING");
-    return all && same && ratio >= 20.0 ? 0 : 1;
+    return all && same && fast && ratio >= 20.0 ? 0 : 1;
 }

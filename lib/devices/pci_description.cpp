@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::string_view kDescriptionValue = "DeviceDesc";
 
+// Only a key name of this length can be looked up.
+constexpr size_t kIdentifierLength = sizeof "VEN_vvvv&DEV_dddd&SUBSYS_ssssssss&REV_rr" - 1;
+
 std::string hardwareIdentifier(uint16_t vendorId, uint16_t deviceId, uint32_t subsystem,
                                uint8_t revision) {
     char text[48];
@@ -108,14 +111,10 @@ class IndexedPciDescriptions::Index {
         if (!system_ || system_->osCode == probes::kOSCodeWindowsNT) return;
         base_ = probes::deviceEnumRoot(system_->platformId);
         probes::RegistryKey key(probes::kHKeyLocalMachine, base_, probes::kRegistryRead);
-        if (!key.isOpen()) return;
-        visit(key, "");
+        key.walkTree(kDescriptionValue,
+                     [this](const platform::registry::WalkedKey& walked) { add(walked); });
         key.Close();
-        nextWithDescription_.assign(paths_.size() + 1, static_cast<uint32_t>(paths_.size()));
-        for (size_t rank = paths_.size(); rank-- > 0;) {
-            nextWithDescription_[rank] = holdsDescription_[rank] ? static_cast<uint32_t>(rank)
-                                                                 : nextWithDescription_[rank + 1];
-        }
+        finish();
     }
 
     bool describe(uint16_t vendorId, uint16_t deviceId, uint32_t subsystem, uint8_t revision,
@@ -130,61 +129,80 @@ class IndexedPciDescriptions::Index {
             foldName(hardwareIdentifier(vendorId, deviceId, subsystem, revision)));
         if (found == firstHolder_.end()) return false;
         const uint32_t deviceKey = found->second.keyRank;
-        if (deviceKey == kNotVisited) {
-            // Below a key the walks do not enter; search it directly.
-            const std::string path = paths_[found->second.holderRank] + "\\" +
-                                     hardwareIdentifier(vendorId, deviceId, subsystem, revision);
-            return describeFromDeviceKey(joinPath(base_, path), text);
-        }
         const uint32_t holder = nextWithDescription_[deviceKey];
         if (holder >= subtreeEnd_[deviceKey]) return false;
-        common::copyText(text, readDescription(joinPath(base_, paths_[holder])));
+        common::copyText(text, readDescription(joinPath(base_, pathOf(holder))));
         return true;
     }
 
   private:
-    static constexpr uint32_t kNotVisited = UINT32_MAX;
+    static constexpr uint32_t kNoParent = UINT32_MAX;
 
     struct FirstHolder {
         uint32_t holderRank;
         uint32_t keyRank;  // the rank of the subkey itself below that holder
     };
 
-    void visit(probes::RegistryKey& key, const std::string& path) {
-        const auto rank = static_cast<uint32_t>(paths_.size());
-        paths_.push_back(path);
-        holdsDescription_.push_back(key.HasValue(kDescriptionValue));
-        subtreeEnd_.push_back(kNotVisited);
-
-        std::vector<std::string> children;
-        if (key.HasAnySubKey()) {
-            int index = 1;
-            do {
-                children.push_back(key.EnumSubKey(index));
-            } while (index != 0);
+    void add(const platform::registry::WalkedKey& walked) {
+        const auto rank = static_cast<uint32_t>(parents_.size());
+        ancestors_.resize(walked.depth);
+        const uint32_t parent = ancestors_.empty() ? kNoParent : ancestors_.back();
+        ancestors_.push_back(rank);
+        parents_.push_back(parent);
+        nameEnds_.push_back(static_cast<uint32_t>(names_.size()) +
+                            static_cast<uint32_t>(walked.name.size()));
+        names_ += walked.name;
+        holdsDescription_.push_back(walked.holdsValue);
+        // The search tests a key for the subkey before it descends, so the
+        // holder that counts is the earliest parent, not the earliest key.
+        if (parent != kNoParent && walked.name.size() == kIdentifierLength) {
+            const auto [first, added] =
+                firstHolder_.try_emplace(foldName(walked.name), FirstHolder{parent, rank});
+            if (!added && parent < first->second.holderRank) first->second = {parent, rank};
         }
-        for (const auto& child : children) {
-            if (!child.empty()) {
-                firstHolder_.try_emplace(foldName(child), FirstHolder{rank, kNotVisited});
+    }
+
+    // Subtree ends and the next key holding a description, from the last rank back.
+    void finish() {
+        const auto count = static_cast<uint32_t>(parents_.size());
+        subtreeEnd_.resize(count);
+        for (uint32_t rank = 0; rank < count; ++rank)
+            subtreeEnd_[rank] = rank + 1;
+        nextWithDescription_.assign(count + 1, count);
+        for (uint32_t rank = count; rank-- > 0;) {
+            nextWithDescription_[rank] =
+                holdsDescription_[rank] ? rank : nextWithDescription_[rank + 1];
+            if (parents_[rank] != kNoParent) {
+                auto& end = subtreeEnd_[parents_[rank]];
+                end = std::max(end, subtreeEnd_[rank]);
             }
         }
-        // The searches give up on a key at a subkey name they cannot read.
-        const auto unreadable = std::find(children.begin(), children.end(), std::string());
-        children.erase(unreadable, children.end());
-        for (const auto& child : children) {
-            const auto childRank = static_cast<uint32_t>(paths_.size());
-            key.Descend(child);
-            visit(key, path + "\\" + child);
-            key.Ascend();
-            auto& first = firstHolder_.at(foldName(child));
-            if (first.holderRank == rank && first.keyRank == kNotVisited) first.keyRank = childRank;
+    }
+
+    std::string_view nameOf(uint32_t rank) const {
+        const uint32_t start = rank == 0 ? 0 : nameEnds_[rank - 1];
+        return std::string_view(names_).substr(start, nameEnds_[rank] - start);
+    }
+
+    // "\A\B" from the root to the key, "" for the root itself.
+    std::string pathOf(uint32_t rank) const {
+        std::vector<std::string_view> names;
+        for (; parents_[rank] != kNoParent; rank = parents_[rank])
+            names.push_back(nameOf(rank));
+        std::string path;
+        for (auto name = names.rbegin(); name != names.rend(); ++name) {
+            path += '\\';
+            path += *name;
         }
-        subtreeEnd_[rank] = static_cast<uint32_t>(paths_.size());
+        return path;
     }
 
     std::optional<probes::RunningSystem> system_;
     std::string base_;
-    std::vector<std::string> paths_;  // from the root, "" for the root itself
+    std::vector<uint32_t> ancestors_;  // during the walk: the ranks above the key met last
+    std::vector<uint32_t> parents_;
+    std::string names_;               // every key's name, one after another
+    std::vector<uint32_t> nameEnds_;  // where each key's name ends in names_
     std::vector<bool> holdsDescription_;
     std::vector<uint32_t> subtreeEnd_;
     std::vector<uint32_t> nextWithDescription_;

@@ -137,6 +137,11 @@ void RegistryKey::QueryString(std::string_view name, std::string& out) {
     out = text.substr(0, text.find('\0'));
 }
 
+bool RegistryKey::walkTree(std::string_view valueName,
+                           const std::function<void(const reg::WalkedKey&)>& visit) const {
+    return isOpen() && reg::regWalkKeyTree(key_, valueName, visit) == reg::kErrorSuccess;
+}
+
 bool RegistryKey::FindSubKey(std::string_view name, std::string& path) {
     return SearchDepthFirst(&RegistryKey::HasSubKey, name, path);
 }

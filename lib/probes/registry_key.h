@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,11 @@ class RegistryKey {
     // from the open key to the key that holds the subkey (or the value).
     bool FindSubKey(std::string_view name, std::string& path);
     bool FindKeyWithValue(std::string_view name, std::string& path);
+
+    // The open key and every key below it in the order the searches above
+    // meet them, in one pass; false when no key is open.
+    bool walkTree(std::string_view valueName,
+                  const std::function<void(const platform::registry::WalkedKey&)>& visit) const;
 
     bool isOpen() const;
     RegistryRoot root() const { return root_; }

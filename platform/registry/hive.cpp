@@ -31,6 +31,7 @@ constexpr std::array<RootName, 6> kRootNames{{
 bool NameLess::operator()(std::string_view a, std::string_view b) const {
     const size_t common = std::min(a.size(), b.size());
     for (size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) continue;  // most names compared are written alike
         const unsigned char x = upper(static_cast<unsigned char>(a[i]));
         const unsigned char y = upper(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y;
@@ -54,6 +55,16 @@ size_t characterCount(std::string_view text) {
     }));
 }
 
+std::string keyNameProblem(std::string_view name) {
+    if (name.empty()) return "a key name is empty";
+    if (name.find('\\') != std::string_view::npos) return "a key name holds a '\\'";
+    if (name.find('\0') != std::string_view::npos) return "a key name holds a NUL character";
+    if (characterCount(name) > kMaxKeyNameChars) {
+        return "a key name is longer than " + std::to_string(kMaxKeyNameChars) + " characters";
+    }
+    return {};
+}
+
 std::vector<std::string_view> splitKeyPath(std::string_view path) {
     std::vector<std::string_view> parts;
     while (!path.empty()) {
@@ -69,6 +80,11 @@ std::vector<std::string_view> splitKeyPath(std::string_view path) {
 std::shared_ptr<Key> Key::subKeyAt(size_t index) const {
     refreshOrder();
     return index < order_.size() ? order_[index] : nullptr;
+}
+
+const std::vector<std::shared_ptr<Key>>& Key::subKeys() const {
+    refreshOrder();
+    return order_;
 }
 
 size_t Key::longestSubKeyName() const {
@@ -96,12 +112,8 @@ std::shared_ptr<Key> Key::findSubKey(std::string_view name) const {
 std::shared_ptr<Key> Key::createSubKey(std::string_view name) {
     auto found = subKeys_.find(name);
     if (found != subKeys_.end()) return found->second;
-    if (name.empty() || name.find('\\') != std::string_view::npos) {
-        throw std::invalid_argument("a key name is empty or holds a '\\'");
-    }
-    if (characterCount(name) > kMaxKeyNameChars) {
-        throw std::invalid_argument("a key name is longer than " +
-                                    std::to_string(kMaxKeyNameChars) + " characters");
+    if (const std::string problem = keyNameProblem(name); !problem.empty()) {
+        throw std::invalid_argument(problem);
     }
     if (depth_ + 1 > kMaxKeyDepth) {
         throw std::invalid_argument("the key lies more than " + std::to_string(kMaxKeyDepth) +
@@ -179,9 +191,8 @@ std::shared_ptr<Key> Hive::create(uint32_t predefined, std::string_view path) {
                                     " levels deep");
     }
     for (std::string_view part : parts) {
-        if (characterCount(part) > kMaxKeyNameChars) {
-            throw std::invalid_argument("a key name is longer than " +
-                                        std::to_string(kMaxKeyNameChars) + " characters");
+        if (const std::string problem = keyNameProblem(part); !problem.empty()) {
+            throw std::invalid_argument(problem);
         }
     }
     for (std::string_view part : parts)

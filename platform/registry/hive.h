@@ -48,6 +48,10 @@ struct NameLess {
 bool sameName(std::string_view a, std::string_view b);
 // Characters in UTF-8 text (bytes that do not continue a sequence).
 size_t characterCount(std::string_view text);
+// Why the registry cannot hold a key of this name, empty when it can: an
+// empty name, a '\', a NUL (the registry calls pass names NUL-terminated,
+// so such a key could be neither enumerated nor opened) or too many characters.
+std::string keyNameProblem(std::string_view name);
 // The names along a key path: '\' separates them, empty parts are skipped
 // (a leading '\' or "A\\B"), so an empty path names the key itself.
 std::vector<std::string_view> splitKeyPath(std::string_view path);
@@ -73,6 +77,8 @@ class Key : public std::enable_shared_from_this<Key> {
     size_t subKeyCount() const { return subKeys_.size(); }
     // Subkey number `index` in enumeration order, null past the end.
     std::shared_ptr<Key> subKeyAt(size_t index) const;
+    // Every subkey in enumeration order; valid until the subkeys change.
+    const std::vector<std::shared_ptr<Key>>& subKeys() const;
     // Length in bytes of the longest subkey name.
     size_t longestSubKeyName() const;
     std::shared_ptr<Key> findSubKey(std::string_view name) const;

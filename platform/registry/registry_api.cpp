@@ -45,6 +45,13 @@ namespace {
 
 using Resolved = HandleAccess::Resolved;
 
+void walkKeyTree(const Key& key, size_t depth, std::string_view valueName,
+                 const std::function<void(const WalkedKey&)>& visit) {
+    visit({key.name(), depth, key.findValue(valueName) != nullptr});
+    for (const auto& subKey : key.subKeys())
+        walkKeyTree(*subKey, depth + 1, valueName, visit);
+}
+
 Resolved resolveWith(const KeyHandle& handle, uint32_t needed) {
     Resolved resolved = HandleAccess::resolve(handle);
     if (resolved.status == kErrorSuccess && (resolved.access & needed) != needed) {
@@ -68,7 +75,7 @@ RegStatus regCreateKeyEx(const KeyHandle& parent, std::string_view subKey, uint3
     const auto parts = splitKeyPath(subKey);
     if (start.key->depth() + parts.size() > kMaxKeyDepth) return kErrorInvalidParameter;
     for (std::string_view part : parts) {
-        if (characterCount(part) > kMaxKeyNameChars) return kErrorInvalidParameter;
+        if (!keyNameProblem(part).empty()) return kErrorInvalidParameter;
     }
 
     std::shared_ptr<Key> key = start.key;
@@ -144,6 +151,14 @@ RegStatus regQueryValueEx(const KeyHandle& key, std::string_view valueName, uint
     if (dataSize) *dataSize = size;
     if (data.size() < size) return data.data() ? kErrorMoreData : kErrorSuccess;
     std::copy(value->data.begin(), value->data.end(), data.begin());
+    return kErrorSuccess;
+}
+
+RegStatus regWalkKeyTree(const KeyHandle& key, std::string_view valueName,
+                         const std::function<void(const WalkedKey&)>& visit) {
+    const Resolved open = resolveWith(key, kKeyEnumerateSubKeys | kKeyQueryValue);
+    if (open.status != kErrorSuccess) return open.status;
+    walkKeyTree(*open.key, 0, valueName, visit);
     return kErrorSuccess;
 }
 

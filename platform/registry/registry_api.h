@@ -4,6 +4,7 @@
 // process (platform::services().registry()).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -76,5 +77,20 @@ RegStatus regQueryInfoKey(const KeyHandle& key, uint32_t* subKeys, uint32_t* max
 RegStatus regQueryValueEx(const KeyHandle& key, std::string_view valueName, uint32_t* type,
                           std::span<uint8_t> data, uint32_t* dataSize);
 RegStatus regCloseKey(KeyHandle& key);
+
+// One key met by regWalkKeyTree.
+struct WalkedKey {
+    std::string_view name;  // as regEnumKeyEx gives it; valid during the visit only
+    size_t depth = 0;       // levels below the key the walk started at (0 for that key)
+    bool holdsValue = false;
+};
+// Visits the open key and every key below it, each before its subkeys and the
+// subkeys in enumeration order: the order in which a search that opens and
+// enumerates key by key meets them, at the cost of one pass over the hive.
+// `holdsValue` tells whether a key has a value named `valueName` (any type).
+// The visitor must not change the registry. Needs the rights to enumerate
+// subkeys and to query values.
+RegStatus regWalkKeyTree(const KeyHandle& key, std::string_view valueName,
+                         const std::function<void(const WalkedKey&)>& visit);
 
 }  // namespace zelkora::platform::registry

@@ -178,6 +178,15 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
     ASSERT_EQ(regOpenKeyEx(a, "B", 0, 0, noRights), kErrorSuccess);
     EXPECT_EQ(regQueryValueEx(noRights, "v", &type, {}, &size), kErrorAccessDenied);
 
+    // The tree walk: each key before its subkeys, the subkeys in enumeration order.
+    std::string walked;
+    const auto visit = [&](const WalkedKey& key) {
+        walked += std::to_string(key.depth) + std::string(key.name) + (key.holdsValue ? "+ " : " ");
+    };
+    EXPECT_EQ(regWalkKeyTree(hklm, "v", visit), kErrorSuccess);
+    EXPECT_EQ(walked, "0HKEY_LOCAL_MACHINE 1A 2B+ 2LongerName ");
+    EXPECT_EQ(regWalkKeyTree(noRights, "v", visit), kErrorAccessDenied);
+
     // A missing key: read access creates nothing; write access creates it in memory.
     KeyHandle created;
     EXPECT_EQ(regCreateKeyEx(hklm, "A\\New\\Sub", 0, kKeyRead, created), kErrorAccessDenied);
@@ -194,6 +203,7 @@ TEST(RegistryApi, OpensEnumeratesAndQueriesLikeWin32) {
     // A handle outlives the deletion of its key.
     parseRegText("REGEDIT4\n[-HKLM\\A\\B]\n", "delete.reg", services().registry());
     EXPECT_EQ(regQueryValueEx(b, "v", &type, {}, &size), kErrorKeyDeleted);
+    EXPECT_EQ(regWalkKeyTree(b, "v", visit), kErrorKeyDeleted);
     EXPECT_EQ(regCloseKey(b), kErrorSuccess);
     EXPECT_EQ(regCloseKey(b), kErrorInvalidHandle);
 }
