@@ -19,6 +19,10 @@ using namespace zelkora::app;
 
 namespace {
 
+// Generous: a loaded machine (the whole test suite two at a time) may take
+// seconds to map a window or a menu.
+constexpr int kPatience = 30000;
+
 QAction* findAction(const QList<QAction*>& actions, const QString& text) {
     for (QAction* action : actions) {
         if (action->text() == text) return action;
@@ -32,14 +36,14 @@ void chooseFromFileMenu(MainWindow& window, const QString& command) {
     QAction* file = findAction(bar.actions(), QStringLiteral("&File"));
     QVERIFY(file && file->menu());
     QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.actionGeometry(file).center());
-    QVERIFY(QTest::qWaitForWindowExposed(file->menu()));
+    QVERIFY(QTest::qWaitForWindowExposed(file->menu(), kPatience));
     QAction* bitmap = findAction(file->menu()->actions(), QStringLiteral("Save Bitmap..."));
     QVERIFY(bitmap && bitmap->menu());
     // The sub-menu opens from the keyboard; the command is clicked.
     file->menu()->setActiveAction(bitmap);
     QTest::keyClick(file->menu(), Qt::Key_Right);
-    QVERIFY(QTest::qWaitFor([&] { return bitmap->menu()->isVisible(); }));
-    QVERIFY(QTest::qWaitForWindowExposed(bitmap->menu()));
+    QVERIFY(QTest::qWaitFor([&] { return bitmap->menu()->isVisible(); }, kPatience));
+    QVERIFY(QTest::qWaitForWindowExposed(bitmap->menu(), kPatience));
     QTest::qWait(200);  // both menus drawn on the screen
     QAction* target = findAction(bitmap->menu()->actions(), command);
     QVERIFY(target);
@@ -85,9 +89,7 @@ class WindowPictureTest : public QObject {
   protected:
     // A tool tip that the pointer left behind would open its own window on
     // the screen between the picture and the outside shot.
-    bool eventFilter(QObject*, QEvent* event) override {
-        return event->type() == QEvent::ToolTip;
-    }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ToolTip; }
 
   private slots:
     void pictureIsTheWindowWithoutItsMenus() {
@@ -105,9 +107,10 @@ class WindowPictureTest : public QObject {
             return int(QDialog::Accepted);
         });
         window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY2(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }),
-                 "the window manager draws a frame");
+        QVERIFY(QTest::qWaitForWindowActive(&window, kPatience));
+        QVERIFY2(
+            QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, kPatience),
+            "the window manager draws a frame");
         QTest::qWait(300);
 
         QGuiApplication::clipboard()->clear();
