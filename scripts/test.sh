@@ -9,6 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
+# Cached compiles are shared between checkouts: paths below the checkout are
+# hashed relative to it.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 step() { echo "== $1 ($((SECONDS - start))s) =="; }
 
 ./scripts/install-deps.sh
