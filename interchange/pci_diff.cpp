@@ -106,14 +106,16 @@ PciDifference comparePciSpaces(const std::vector<FunctionSpace>& a,
     return difference;
 }
 
-std::string pciDifferenceText(const PciDifference& difference) {
+std::string pciDifferenceText(const PciDifference& difference,
+                              const registers::RegisterBook& book) {
     std::string text;
     char line[160];
     for (const FunctionDifference& function : difference.functions) {
         if (function.changes.empty()) continue;
         text += functionTitle(function.a.known.test(0) ? function.a : function.b) + "\n";
         for (const ByteChange& change : function.changes) {
-            const std::string_view name = headerRegisterName(headerType(function), change.offset);
+            const std::string_view name =
+                headerRegisterName(book, headerType(function), change.offset);
             std::snprintf(line, sizeof line, "  %02Xh: %02Xh -> %02Xh", change.offset, change.a,
                           change.b);
             text += line;
@@ -129,14 +131,15 @@ std::string pciDifferenceText(const PciDifference& difference) {
 }
 
 std::string pciDifferenceJson(const PciDifference& difference, const std::string& nameA,
-                              const std::string& nameB) {
+                              const std::string& nameB, const registers::RegisterBook& book) {
     Json functions = Json::array();
     for (const FunctionDifference& function : difference.functions) {
         Json out = functionJson(function.a.known.test(0) ? function.a : function.b);
         Json changes = Json::array();
         for (const ByteChange& change : function.changes) {
             Json item = {{"offset", change.offset}, {"a", change.a}, {"b", change.b}};
-            const std::string_view name = headerRegisterName(headerType(function), change.offset);
+            const std::string_view name =
+                headerRegisterName(book, headerType(function), change.offset);
             if (!name.empty()) item["register"] = name;
             changes.push_back(std::move(item));
         }

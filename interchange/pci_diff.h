@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "interchange/pci_spaces.h"
+#include "registers/register_book.h"
 
 namespace zelkora::interchange {
 
@@ -50,10 +51,11 @@ PciDifference comparePciSpaces(const std::vector<FunctionSpace>& a,
 // As text: per function whose bytes differ, "00:00.0 8086:2570", then one
 // line per byte "  04h: 07h -> 06h (Command)"; then the functions of one side
 // only, "only in A: 01:00.0 10de:0322". Nothing when the sources are equal.
-std::string pciDifferenceText(const PciDifference& difference);
+// Header registers are named by `book`'s descriptions.
+std::string pciDifferenceText(const PciDifference& difference, const registers::RegisterBook& book);
 
 // As one JSON object of kind "pci-diff" (share/zelkora/zelkora.schema.json).
 std::string pciDifferenceJson(const PciDifference& difference, const std::string& nameA,
-                              const std::string& nameB);
+                              const std::string& nameB, const registers::RegisterBook& book);
 
 }  // namespace zelkora::interchange

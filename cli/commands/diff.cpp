@@ -10,6 +10,7 @@
 #include "cli/standard_streams.h"
 #include "interchange/input_file.h"
 #include "interchange/pci_diff.h"
+#include "registers/register_book.h"
 
 namespace zelkora::cli {
 
@@ -54,17 +55,22 @@ Action defineDiff(CLI::App& command) {
                      "(share/zelkora/zelkora.schema.json)");
     return [options] {
         std::vector<interchange::FunctionSpace> a, b;
+        registers::RegisterBook book;
         try {
+            book = registers::readShippedRegisterBook();
             a = interchange::readFunctionSpaces(options->a);
             b = interchange::readFunctionSpaces(options->b);
         } catch (const interchange::InputError& error) {
             complain(error.what());
             return kUsageOrFileError;
+        } catch (const registers::RegisterFileError& error) {
+            complain(error.what());
+            return kUsageOrFileError;
         }
         const auto difference = interchange::comparePciSpaces(a, b);
         const std::string text =
-            options->json ? interchange::pciDifferenceJson(difference, options->a, options->b)
-                          : interchange::pciDifferenceText(difference);
+            options->json ? interchange::pciDifferenceJson(difference, options->a, options->b, book)
+                          : interchange::pciDifferenceText(difference, book);
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (!standardOutputWritten()) return kUsageOrFileError;
         complain(options->a + " and " + options->b + ": " +
