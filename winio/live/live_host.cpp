@@ -179,12 +179,10 @@ bool LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
     // Whatever a walk read before may be stale now, on this function or,
     // through a bridge's bus numbers, on others.
     snapshots_.clear();
-    const auto function = selectedFunction();
-    // No such function: the bus drops the write, as it would on the hardware.
-    if (!function || !fs::exists(configPath(*function))) return true;
     const int fd = selectedConfigFile(true);
-    // Refused when the process may not write configuration space.
-    if (fd < 0) return false;
+    // No such function: the bus drops the write, as it would on the hardware.
+    // Any other failure: the process may not write configuration space.
+    if (fd < 0) return errno == ENOENT;
     uint8_t bytes[4];
     const unsigned count = std::min(size, 4 - lane);
     for (unsigned i = 0; i < count; ++i)
