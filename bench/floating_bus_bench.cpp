@@ -14,7 +14,7 @@
 #include "lib/devices/ide_devices.h"
 #include "lib/devices/superio_devices.h"
 #include "platform/machine/machine_file.h"
-#include "winio/core/driver_core.h"
+#include "tests/support/test_driver.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/board_builder.h"
 
@@ -22,25 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace zelkora;
-
-// Port access the way the library gets it: through the driver's operations.
-class CorePorts : public common::PortIo {
-  public:
-    explicit CorePorts(std::shared_ptr<winio::Backend> backend) : core_(std::move(backend)) {
-        core_.initialize();
-    }
-    uint32_t in(uint16_t port, uint8_t size) override {
-        uint32_t value = 0;
-        core_.getPortVal(port, &value, size);
-        return value;
-    }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        core_.setPortVal(port, value, size);
-    }
-
-  private:
-    winio::DriverCore core_;
-};
 
 // A live host that sees no PCI devices and no firmware tables, so that the
 // VIA path's configuration writes reach nothing on the machine running this.
@@ -60,21 +41,24 @@ std::shared_ptr<winio::Backend> demoBoard() {
 }
 
 void BM_IdeWalkFloatingBus(benchmark::State& state) {
-    CorePorts ports(isolatedLiveHost());
+    testing::TestDriver driver(isolatedLiveHost());
+    common::PortIo& ports = driver.ports();
     for (auto _ : state)
         benchmark::DoNotOptimize(devices::enumerateIdeDevices(ports));
 }
 BENCHMARK(BM_IdeWalkFloatingBus)->Unit(benchmark::kMillisecond);
 
 void BM_IdeWalkDemoBoard(benchmark::State& state) {
-    CorePorts ports(demoBoard());
+    testing::TestDriver driver(demoBoard());
+    common::PortIo& ports = driver.ports();
     for (auto _ : state)
         benchmark::DoNotOptimize(devices::enumerateIdeDevices(ports));
 }
 BENCHMARK(BM_IdeWalkDemoBoard)->Unit(benchmark::kMillisecond);
 
 void BM_SuperIoWalkFloatingBus(benchmark::State& state) {
-    CorePorts ports(isolatedLiveHost());
+    testing::TestDriver driver(isolatedLiveHost());
+    common::PortIo& ports = driver.ports();
     std::string manufacturer;
     for (auto _ : state)
         benchmark::DoNotOptimize(devices::enumerateSuperIoDevices(ports, manufacturer));
@@ -82,7 +66,8 @@ void BM_SuperIoWalkFloatingBus(benchmark::State& state) {
 BENCHMARK(BM_SuperIoWalkFloatingBus)->Unit(benchmark::kMillisecond);
 
 void BM_SuperIoWalkDemoBoard(benchmark::State& state) {
-    CorePorts ports(demoBoard());
+    testing::TestDriver driver(demoBoard());
+    common::PortIo& ports = driver.ports();
     std::string manufacturer;
     for (auto _ : state)
         benchmark::DoNotOptimize(devices::enumerateSuperIoDevices(ports, manufacturer));

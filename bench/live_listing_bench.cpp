@@ -19,8 +19,8 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
-#include "tests/support/backend_driver.h"
 #include "tests/support/fake_root.h"
+#include "tests/support/test_driver.h"
 #include "winio/live/live_host.h"
 #include "zelkora/sysinfo.h"
 
@@ -38,7 +38,7 @@ double secondsOf(auto&& work) {
 }
 
 size_t coldListing() {
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
+    hw::setDriver(std::make_shared<testing::TestDriver>(std::make_shared<winio::live::LiveHost>()));
     platform::setServices(platform::makeLiveServices());
     size_t count = 0;
     if (InitializeSysInfoLib() == 1) {
@@ -88,7 +88,7 @@ int compare(const std::string& sysfs, size_t expected) {
                         }) /
                         kRounds;
 
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<winio::live::LiveHost>()));
+    hw::setDriver(std::make_shared<testing::TestDriver>(std::make_shared<winio::live::LiveHost>()));
     platform::setServices(platform::makeLiveServices());
     InitializeSysInfoLib();
     warmListing();

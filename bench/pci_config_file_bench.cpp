@@ -16,8 +16,8 @@
 #include "app/persist/system_report.h"
 #include "common/pci_config.h"
 #include "common/profile_file.h"
-#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 
 namespace {
 
@@ -56,10 +56,10 @@ struct Board {
         }
         json += "]}}";
         machine = std::make_unique<zelkora::testing::SimulatedMachine>(json);
-        ports = std::make_unique<zelkora::testing::BoardPorts>(machine->board());
+        ports = &machine->ports();
     }
     std::unique_ptr<zelkora::testing::SimulatedMachine> machine;
-    std::unique_ptr<zelkora::testing::BoardPorts> ports;
+    zelkora::common::PortIo* ports = nullptr;
     std::vector<PciFunction> functions;
 };
 

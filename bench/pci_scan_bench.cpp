@@ -18,7 +18,7 @@
 #include "platform/machine/machine_file.h"
 #include "platform/services.h"
 #include "platform/sim/simulated_services.h"
-#include "tests/support/backend_driver.h"
+#include "tests/support/test_driver.h"
 #include "winio/core/driver_core.h"
 #include "winio/sim/board_builder.h"
 #include "zelkora/sysinfo.h"
@@ -142,7 +142,7 @@ int main() {
     const int keys = writeHive(functions, regFile);
     const auto file = platform::machine::MachineFile::parse(machineJson(functions, regFile),
                                                             "pci-scan-bench.json", ".");
-    hw::setDriver(testing::makeBackendDriver(winio::sim::buildBoard(*file)));
+    hw::setDriver(std::make_shared<testing::TestDriver>(winio::sim::buildBoard(*file)));
     platform::setServices(platform::makeSimulatedServices(*file));
     if (InitializeSysInfoLib() != 1) {
         std::fprintf(stderr, "pci_scan_bench: the library did not open\n");

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "common/pci_config.h"
 #include "common/profile_file.h"
 #include "fuzz/scratch_file.h"
+#include "tests/support/test_driver.h"
 
 namespace {
 
@@ -27,17 +30,19 @@ const std::string& configPath() {
 // Configuration space that answers every dword with its own bus, device,
 // function and offset (without the enable bit, which would read as a set
 // status error bit and change the write).
-class EchoPorts : public zelkora::common::PortIo {
+class EchoConfigSpace : public zelkora::winio::Backend {
   public:
-    uint32_t in(uint16_t port, uint8_t) override {
+    PortReading readPortChecked(uint16_t port, unsigned) override {
         accesses.push_back(port);
-        return address & 0x00FF'FFFFu;
+        return {address & 0x00FF'FFFFu, 0};
     }
-    void out(uint16_t port, uint32_t value, uint8_t) override {
+    bool writePort(uint16_t port, uint32_t value, unsigned) override {
         accesses.push_back(port);
         if (port == zelkora::common::kPciAddressPort) address = value;
         if (port == zelkora::common::kPciDataPort) written.push_back(value);
+        return true;
     }
+    bool readPhysical(uint32_t, std::span<uint8_t>) override { return false; }
     uint32_t address = 0;
     std::vector<uint16_t> accesses;
     std::vector<uint32_t> written;
@@ -88,8 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     if (next != writes.size()) std::abort();
 
-    EchoPorts ports;
-    zelkora::persist::applyPciLoad(writes, ports);
+    const auto echo = std::make_shared<EchoConfigSpace>();
+    zelkora::testing::TestDriver driver(echo);
+    zelkora::persist::applyPciLoad(writes, driver.ports());
+    const EchoConfigSpace& ports = *echo;
     if (ports.accesses.size() != 3 * writes.size() || ports.written.size() != writes.size())
         std::abort();
     for (std::size_t index = 0; index < writes.size(); ++index) {

@@ -9,59 +9,23 @@
 
 #include "lib/hw/driver.h"
 #include "lib/probes/smbios_reader.h"
-#include "winio/sim/physical_memory.h"
+#include "tests/support/test_driver.h"
+#include "winio/sim/simulated_board.h"
 #include "zelkora/sysinfo.h"
-
-namespace {
 
 using namespace zelkora;
 
-class MemoryDriver : public hw::Driver {
-  public:
-    explicit MemoryDriver(winio::sim::PhysicalMemory memory) : memory_(std::move(memory)) {}
-    bool initializeWinIo() override { return true; }
-    int32_t shutdownWinIo() override { return 1; }
-    bool getPortVal(uint16_t, uint32_t* value, uint8_t) override {
-        if (value) *value = 0xFFFF'FFFF;
-        return true;
-    }
-    bool setPortVal(uint16_t, uint32_t, uint8_t) override { return true; }
-    bool getPhysByte(uint32_t address, uint8_t* value) override { return read(address, value, 1); }
-    bool getPhysWord(uint32_t address, uint16_t* value) override {
-        uint8_t bytes[2];
-        if (!read(address, bytes, 2)) return false;
-        *value = static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-        return true;
-    }
-    bool getPhysLong(uint32_t address, uint32_t* value) override {
-        uint8_t bytes[4];
-        if (!read(address, bytes, 4)) return false;
-        *value = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                 uint32_t{bytes[3]} << 24;
-        return true;
-    }
-    bool getPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
-        return read(address, buffer, length);
-    }
-
-  private:
-    bool read(uint32_t address, uint8_t* out, size_t length) {
-        return memory_.read(address, std::span(out, length));
-    }
-    winio::sim::PhysicalMemory memory_;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr size_t kSegment = 0x10000;
-    winio::sim::PhysicalMemory memory;
+    const auto board = std::make_shared<winio::sim::SimulatedBoard>();
     std::vector<uint8_t> segment(kSegment, 0);
     std::copy_n(data, std::min(size, kSegment), segment.begin());
-    memory.addRegion(0xF0000, std::move(segment));
+    board->memory().addRegion(0xF0000, std::move(segment));
     if (size > kSegment)
-        memory.addRegion(0x100000, std::vector<uint8_t>(data + kSegment, data + size));
-    hw::setDriver(std::make_unique<MemoryDriver>(std::move(memory)));
+        board->memory().addRegion(0x100000, std::vector<uint8_t>(data + kSegment, data + size));
+    const auto driver = std::make_shared<testing::TestDriver>(board);
+    driver->openAccess();
+    hw::setDriver(driver);
 
     probes::SmbiosReader reader;
     if (reader.Open() == probes::kSmbiosOk) {

@@ -112,28 +112,8 @@ class DynamicDriver : public Driver {
     decltype(&::EndConfigScan) endConfigScan_ = nullptr;
 };
 
-class DriverPorts : public common::PortIo {
-  public:
-    uint32_t in(uint16_t port, uint8_t size) override {
-        uint32_t value = 0;
-        uint8_t unread = 0;
-        driver().getPortValChecked(port, &value, size, &unread);
-        if (unread != 0) refusedRead_ = true;
-        return value;
-    }
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        if (!driver().setPortVal(port, value, size)) refusedWrite_ = true;
-    }
-    bool takeRefusedRead() override { return std::exchange(refusedRead_, false); }
-    bool takeRefusedWrite() override { return std::exchange(refusedWrite_, false); }
-
-  private:
-    bool refusedRead_ = false;
-    bool refusedWrite_ = false;
-};
-
-std::unique_ptr<Driver>& boundDriver() {
-    static std::unique_ptr<Driver> instance;
+std::shared_ptr<Driver>& boundDriver() {
+    static std::shared_ptr<Driver> instance;
     return instance;
 }
 
@@ -141,12 +121,22 @@ std::unique_ptr<Driver>& boundDriver() {
 
 Driver& driver() {
     auto& bound = boundDriver();
-    if (!bound) bound = std::make_unique<DynamicDriver>();
+    if (!bound) bound = std::make_shared<DynamicDriver>();
     return *bound;
 }
 
-void setDriver(std::unique_ptr<Driver> replacement) {
+void setDriver(std::shared_ptr<Driver> replacement) {
     boundDriver() = std::move(replacement);
+}
+
+DriverPorts::Reading DriverPorts::readPort(uint16_t port, uint8_t size) {
+    Reading reading;
+    target().getPortValChecked(port, &reading.value, size, &reading.unread);
+    return reading;
+}
+
+bool DriverPorts::writePort(uint16_t port, uint32_t value, uint8_t size) {
+    return target().setPortVal(port, value, size);
 }
 
 common::PortIo& driverPorts() {

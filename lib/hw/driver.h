@@ -50,9 +50,24 @@ class ConfigScanScope {
 Driver& driver();
 // Replaces the bound driver (tests hand in a simulated board); null binds
 // the dynamic driver again.
-void setDriver(std::unique_ptr<Driver> replacement);
+void setDriver(std::shared_ptr<Driver> replacement);
 
-// Port access through the bound driver, for the shared register routines.
+// The shared register routines' port access through a driver: the one given,
+// or, without one, whichever driver the library has bound at each access.
+class DriverPorts : public common::PortIo {
+  public:
+    explicit DriverPorts(Driver* driver = nullptr) : driver_(driver) {}
+
+  protected:
+    Reading readPort(uint16_t port, uint8_t size) override;
+    bool writePort(uint16_t port, uint32_t value, uint8_t size) override;
+
+  private:
+    Driver& target() { return driver_ ? *driver_ : driver(); }
+    Driver* driver_;
+};
+
+// Port access through the bound driver.
 common::PortIo& driverPorts();
 
 // The library's hardware-ready flag.

@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/pci_mechanism1.h"
 
 namespace zelkora::common {
@@ -30,7 +30,7 @@ TEST(PciConfig, AddressKeepsEachNumberInsideItsField) {
 
 TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
     testing::SimulatedMachine machine(kBoard);
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     machine.board().recorder().start();
     std::array<uint8_t, 256> bytes{};
     ReadPCIConfigByteBlock(ports, 2, 0x1F, 5, bytes);
@@ -48,7 +48,7 @@ TEST(PciConfig, ByteBlockReadsSixtyFourDwordsWithTheAddressBeforeEach) {
 
 TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
     testing::SimulatedMachine machine(kBoard);
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     auto* space = machine.board().find<winio::sim::PciConfigMechanism1>()->space(2, 0x1F, 5);
     ASSERT_NE(space, nullptr);
     (*space)[0x40] = 0x11;
@@ -72,7 +72,7 @@ TEST(PciConfig, WriteByteRewritesTheWholeDwordWithTheOtherBytesAsRead) {
 // 1 clears: writing a neighbouring byte must not write them back as read.
 TEST(PciConfig, WriteByteNeverClearsStatusErrorBitsOfAnotherRegister) {
     testing::SimulatedMachine machine(kBoard);
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     auto& recorder = machine.board().recorder();
     recorder.start();
     WritePCIConfigByte(ports, 0, 0, 0, 0x06, 0x00);  // in Status: the user's own write
@@ -97,7 +97,7 @@ TEST(PciConfig, WriteByteNeverClearsStatusErrorBitsOfAnotherRegister) {
 
 TEST(PciConfig, ByteBlockSaysWhichBytesTheHostRefused) {
     testing::SimulatedMachine machine(kBoard);
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     std::array<uint8_t, 256> bytes{};
     const UnreadDwords unread = ReadPCIConfigByteBlock(ports, 0, 0, 0, bytes);
     EXPECT_EQ(unreadBytesText(unread), "40h-FFh");

@@ -5,8 +5,8 @@
 
 #include "common/superio_access.h"
 #include "common/superio_dump.h"
-#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "winio/sim/superio_chip_model.h"
 #include "winio/sim/via_superio.h"
@@ -39,7 +39,7 @@ TEST(SuperIoAccess, WritesFollowEachVendorsSequenceAndReachTheChip) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.manufacturer);
         testing::SimulatedMachine machine(chipBoard(c.method, c.port));
-        testing::BoardPorts ports(machine.board());
+        common::PortIo& ports = machine.ports();
         const auto port = static_cast<uint16_t>(c.port == "0x2E" ? 0x2E : 0x4E);
         machine.board().recorder().start();
         WriteSuperIORegister(ports, c.manufacturer, port, 2, 0x60, 0x02);
@@ -63,7 +63,7 @@ TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
     testing::SimulatedMachine machine(R"({
       "pci": {"functions": [{"address": "00:07.0", "vendor": "0x1106", "device": "0x0686", "bytes": {"0x85": "0x01"}}]},
       "superio": {"method": "via", "registers": {"0xE0": "0x3C", "0xE7": "0xFE"}}})");
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     auto& recorder = machine.board().recorder();
     recorder.start();
     WriteSuperIORegister(ports, "VIA VT686", 0x3F0, 9, 0xE8, 0xBE);
@@ -92,7 +92,7 @@ TEST(SuperIoAccess, ViaSequenceEnablesTheBridgeAndReadsEchoAsZero) {
 
 TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
     testing::SimulatedMachine machine(chipBoard("winbond", "0x2E"));
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     auto& recorder = machine.board().recorder();
     recorder.start();
     EXPECT_EQ(ProbeChipID(ports, 0x2E, 0x20), 0x52);
@@ -108,11 +108,11 @@ TEST(SuperIoAccess, ProbeChipIdTriesSmscAndIteKeysOnlyOnTheLowPorts) {
     EXPECT_EQ(probeChip(ports, 0x370, 0x20).method, SuperIoMethod::None);
 
     testing::SimulatedMachine smsc(chipBoard("smsc", "0x4E"));
-    testing::BoardPorts smscPorts(smsc.board());
+    common::PortIo& smscPorts = smsc.ports();
     EXPECT_EQ(ProbeChipID(smscPorts, 0x4E, 0x21), 0x17);
     testing::SimulatedMachine ite(
         R"({"superio": {"method": "ite", "port": "0x4E", "id": "0x8712", "revision": "0x08"}})");
-    testing::BoardPorts itePorts(ite.board());
+    common::PortIo& itePorts = ite.ports();
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x20), 0x87);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x21), 0x12);
     EXPECT_EQ(ProbeChipID(itePorts, 0x4E, 0x22), 0x08);
@@ -126,7 +126,7 @@ TEST(SuperIoDump, WritesOnlyTheDeviceSelectAndPutsItBack) {
     testing::SimulatedMachine machine(R"({"superio": {"method": "smsc", "port": "0x4E",
       "id": "0x52", "globals": {"0x07": "0x05"},
       "logicalDevices": {"2": {"0x60": "0x03", "0xAA": "0x11"}, "5": {}}}})");
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     auto& recorder = machine.board().recorder();
     recorder.start();
     const SuperIoDump dump = readSuperIoDump(ports, SuperIoMethod::Smsc, 0x4E);

@@ -4,50 +4,50 @@
 
 #include "lib/hw/driver.h"
 #include "platform/services.h"
-#include "tests/support/counting_driver.h"
+#include "tests/support/test_driver.h"
 #include "zelkora/sysinfo.h"
 
 namespace zelkora::hw {
 namespace {
 
-using testing::CountingDriver;
-using testing::DriverCalls;
-
 class LifecycleTest : public ::testing::Test {
   protected:
     void install(bool opens) {
         UninitializeSysInfoLib();
-        setDriver(std::make_unique<CountingDriver>(calls_, opens));
+        driver_ = std::make_shared<testing::TestDriver>();
+        driver_->refuseOpen = !opens;
+        driver_->shutdownResult = 0x1234;
+        setDriver(driver_);
     }
     void TearDown() override {
         UninitializeSysInfoLib();
         setDriver(nullptr);
     }
-    DriverCalls calls_;
+    std::shared_ptr<testing::TestDriver> driver_;
 };
 
 TEST_F(LifecycleTest, OpensOnceAndClosesWithTheDriversResult) {
     install(true);
     EXPECT_EQ(UninitializeSysInfoLib(), 0) << "closing before opening";
-    EXPECT_EQ(calls_.shutdown, 0);
+    EXPECT_EQ(driver_->calls.shutdown, 0);
 
     EXPECT_EQ(InitializeSysInfoLib(), 1);
     EXPECT_EQ(InitializeSysInfoLib(), 1) << "a second open while open";
-    EXPECT_EQ(calls_.initialize, 1);
+    EXPECT_EQ(driver_->calls.initialize, 1);
 
     EXPECT_EQ(UninitializeSysInfoLib(), 0x1234);
     EXPECT_EQ(UninitializeSysInfoLib(), 0);
-    EXPECT_EQ(calls_.shutdown, 1);
+    EXPECT_EQ(driver_->calls.shutdown, 1);
 
     EXPECT_EQ(InitializeSysInfoLib(), 1) << "it may be opened again";
-    EXPECT_EQ(calls_.initialize, 2);
+    EXPECT_EQ(driver_->calls.initialize, 2);
 }
 
 TEST_F(LifecycleTest, FailedOpenLeavesAccessClosed) {
     install(false);
     EXPECT_EQ(InitializeSysInfoLib(), 0);
     EXPECT_EQ(InitializeSysInfoLib(), 0);
-    EXPECT_EQ(calls_.initialize, 2) << "every open call asks the driver while closed";
+    EXPECT_EQ(driver_->calls.initialize, 2) << "every open call asks the driver while closed";
     EXPECT_EQ(GetFirstIDEDevicePos(), nullptr);
     EXPECT_EQ(GetFirstPCIDevicePos(), nullptr);
     EXPECT_EQ(GetFirstSuperIOPos(), nullptr);
@@ -66,12 +66,12 @@ TEST_F(LifecycleTest, FailedOpenLeavesAccessClosed) {
     }
     EXPECT_EQ(board.ChipsetDriverProvider[0], 0x5A);
     EXPECT_EQ(UninitializeSysInfoLib(), 0);
-    EXPECT_EQ(calls_.shutdown, 0);
+    EXPECT_EQ(driver_->calls.shutdown, 0);
     // Port calls pass straight through, open or not.
     uint32_t value = 0;
-    EXPECT_EQ(GetPortVal(0x2E, &value, 1), 1);
-    EXPECT_EQ(value, 0x2Fu);
-    EXPECT_EQ(calls_.portReads, 1);
+    EXPECT_EQ(GetPortVal(0x2E, &value, 1), 0);
+    EXPECT_EQ(value, 0xFFu);
+    EXPECT_EQ(driver_->calls.portReads, 1);
 }
 
 TEST(DriverBinding, AnUnbindableDriverMakesTheOpenFail) {

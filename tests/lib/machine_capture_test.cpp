@@ -14,10 +14,10 @@
 #include "platform/machine/machine_file.h"
 #include "platform/services.h"
 #include "platform/sim/simulated_services.h"
-#include "tests/support/backend_driver.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/board_builder.h"
 #include "zelkora/sysinfo.h"
 
@@ -101,7 +101,8 @@ TEST(MachineCapture, ReplayOfACapturedHostGivesTheLiveRecords) {
               std::string::npos)
         << errors.str();
 
-    hw::setDriver(testing::makeBackendDriver(winio::sim::loadBoard(folder / "host.json")));
+    hw::setDriver(
+        std::make_shared<testing::TestDriver>(winio::sim::loadBoard(folder / "host.json")));
     platform::setServices(platform::makeSimulatedServices(
         *platform::machine::MachineFile::load(folder / "host.json")));
     ASSERT_EQ(InitializeSysInfoLib(), 1);

@@ -17,9 +17,9 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
-#include "tests/support/backend_driver.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
+#include "tests/support/test_driver.h"
 #include "winio/live/live_host.h"
 #include "zelkora/sysinfo.h"
 
@@ -114,7 +114,7 @@ TEST(PciLiveHost, AFunctionPluggedInAsTheWalkStartsGetsItsDescription) {
         int walks_ = 0;
     };
     UninitializeSysInfoLib();
-    hw::setDriver(testing::makeBackendDriver(std::make_shared<PluggingHost>(root)));
+    hw::setDriver(std::make_shared<testing::TestDriver>(std::make_shared<PluggingHost>(root)));
     platform::setServices(platform::makeLiveServices());
     ASSERT_EQ(InitializeSysInfoLib(), 1);
     EXPECT_EQ(testing::pciRecords().size(), 1u);

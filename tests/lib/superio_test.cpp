@@ -14,10 +14,10 @@
 #include "lib/hw/driver.h"
 #include "platform/live/live_services.h"
 #include "platform/services.h"
-#include "tests/support/board_ports.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/live/live_host.h"
 #include "winio/sim/pci_mechanism1.h"
 #include "zelkora/sysinfo.h"
@@ -229,8 +229,9 @@ TEST(SuperIo, FloatingLiveBusGivesEmptyIdePositionsAndNoPhantomChip) {
     const testing::ScratchDir scratch("zelkora-superio");
     testing::SimulatedMachine machine("{}");  // services only; the ports below are the live host's
     const fs::path& empty = scratch.path();
-    winio::live::LiveHost host({empty, empty, empty, empty, {empty, empty}}, false);
-    testing::BoardPorts ports(host);
+    testing::TestDriver driver(std::make_shared<winio::live::LiveHost>(
+        winio::live::HostPaths{empty, empty, empty, empty, {empty, empty}}, false));
+    common::PortIo& ports = driver.ports();
     for (const auto& record : enumerateIdeDevices(ports))
         EXPECT_EQ(record.DeviceType, 0);
     std::string manufacturer;

@@ -114,9 +114,9 @@ TEST_F(PciConfigFile, HandMadeFilesAndTheValueRule) {
     EXPECT_EQ(std::make_pair(int{writes[1].offset}, int{writes[1].value}),
               std::make_pair(0x3C, 15));
     EXPECT_TRUE(writes[1].bus == 0 && writes[1].device == 0 && writes[1].function == 0);
-    machine_->refuseWrites(testing::configDataPort);
+    machine_->driver().refuseWrite = testing::configDataPort;
     EXPECT_EQ(applyPciLoad(writes, ports_), 2u) << "refused writes are counted, never done";
-    machine_->refuseWrites({});
+    machine_->driver().refuseWrite = {};
     EXPECT_EQ(applyPciLoad(writes, ports_), 0u);
 
     fs::remove(path_);

@@ -7,8 +7,8 @@
 #include "common/pci_config.h"
 #include "registers/pci_decoder.h"
 #include "registers/pci_field_write.h"
-#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/port_recorder.h"
 
 namespace zelkora::registers {
@@ -28,7 +28,7 @@ class PciField : public ::testing::Test {
     const RegisterBook book_ = readRegisterBook(testing::kSourceDir / "resources/registers.json");
     testing::SimulatedMachine machine_{R"({"pci": {"lspciDump": "capabilities-lspci.txt"}})",
                                        testing::kSourceDir / "tests/data/registers"};
-    testing::BoardPorts ports_{machine_.board()};
+    common::PortIo& ports_ = machine_.ports();
 };
 
 TEST_F(PciField, NamesResolveToTheirBytesOrSayWhyNot) {
@@ -110,28 +110,12 @@ TEST_F(PciField, WritesTouchOnlyTheFieldThenReadItBack) {
     EXPECT_EQ(outcome.before, 0x2010u);
 }
 
-// A function whose configuration space keeps its bits, as read-only
-// registers do; and a driver that says so when asked.
-class ReadOnlyConfig : public testing::BoardPorts {
-  public:
-    using BoardPorts::BoardPorts;
-    void out(uint16_t port, uint32_t value, uint8_t size) override {
-        if (port < 0xCFC)
-            BoardPorts::out(port, value, size);
-        else
-            refused_ = refusing;
-    }
-    bool takeRefusedWrite() override { return std::exchange(refused_, false); }
-    bool takeRefusedRead() override { return refusingReads; }
-    bool refusing = false;
-    bool refusingReads = false;
-
-  private:
-    bool refused_ = false;
-};
-
+// Configuration writes that are lost as read-only registers lose them, then
+// refused by the driver, then reads refused as well.
 TEST_F(PciField, BitsThatDoNotStickAndRefusedWritesAreReported) {
-    ReadOnlyConfig ports(machine_.board());
+    testing::TestDriver& driver = machine_.driver();
+    driver.dropWrite = testing::configDataPort;
+    common::PortIo& ports = ports_;
     const ResolvedField command = resolvePciField(book_, decode(0x01), "COMMAND");
     auto outcome = applyPciFieldWrite(ports, {0, 1, 0, command, 0x0007, std::nullopt}, true);
     EXPECT_EQ(outcome.before, 0x0406u);
@@ -139,13 +123,13 @@ TEST_F(PciField, BitsThatDoNotStickAndRefusedWritesAreReported) {
     EXPECT_EQ(outcome.notStuck, 0x0401u);
     EXPECT_FALSE(outcome.refused);
     // With a mask only the masked bits count.
-    ports.refusing = true;
+    driver.refuseWrite = testing::configDataPort;
     outcome = applyPciFieldWrite(ports, {0, 1, 0, command, 0x0001, 0x0003}, false);
     EXPECT_EQ(outcome.written, 0x0405u);
     EXPECT_EQ(outcome.notStuck, 0x0003u);
     EXPECT_TRUE(outcome.refused);
     // A mask over bits that cannot be read: nothing is written.
-    ports.refusingReads = true;
+    driver.refuseRead = testing::configDataPort;
     machine_.board().recorder().start();
     outcome = applyPciFieldWrite(ports, {0, 1, 0, command, 0x0001, 0x0003}, false);
     EXPECT_TRUE(outcome.readRefused);

@@ -15,8 +15,8 @@
 #include "registers/pci_decoder.h"
 #include "registers/register_decoder.h"
 #include "registers/register_text.h"
-#include "tests/support/board_ports.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 
 namespace zelkora::registers {
 namespace {
@@ -32,7 +32,7 @@ using Space = std::array<uint8_t, 256>;
 // The functions of the dump, read through configuration mechanism 1.
 std::map<std::string, Space> dumpedFunctions() {
     testing::SimulatedMachine machine(R"({"pci": {"lspciDump": "capabilities-lspci.txt"}})", kData);
-    testing::BoardPorts ports(machine.board());
+    common::PortIo& ports = machine.ports();
     std::map<std::string, Space> functions;
     for (const auto& [slot, bus, device, function] : {std::tuple{"00:01.0", 0, 1, 0},
                                                       {"00:1c.0", 0, 0x1C, 0},

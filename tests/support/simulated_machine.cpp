@@ -3,7 +3,6 @@
 #include "lib/hw/driver.h"
 #include "platform/services.h"
 #include "platform/sim/simulated_services.h"
-#include "tests/support/backend_driver.h"
 #include "winio/sim/board_builder.h"
 #include "zelkora/sysinfo.h"
 
@@ -14,16 +13,12 @@ SimulatedMachine::SimulatedMachine(std::string_view json, const std::filesystem:
           platform::machine::MachineFile::parse(json, "test-machine.json", directory)) {}
 
 SimulatedMachine::SimulatedMachine(std::shared_ptr<const platform::machine::MachineFile> file)
-    : file_(std::move(file)), board_(winio::sim::buildBoard(*file_)) {
+    : file_(std::move(file)),
+      board_(winio::sim::buildBoard(*file_)),
+      driver_(std::make_shared<TestDriver>(board_)) {
     UninitializeSysInfoLib();
-    hw::setDriver(makeBackendDriver(board_));
+    hw::setDriver(driver_);
     platform::setServices(platform::makeSimulatedServices(*file_));
-}
-
-void SimulatedMachine::refuseWrites(PortFilter refuse) {
-    auto driver = makeBackendDriver(board_, std::move(refuse));
-    driver->initializeWinIo();  // as the open library's driver is
-    hw::setDriver(std::move(driver));
 }
 
 std::unique_ptr<SimulatedMachine> SimulatedMachine::fromFile(const std::filesystem::path& path) {

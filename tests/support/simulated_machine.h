@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/machine/machine_file.h"
-#include "tests/support/backend_driver.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/simulated_board.h"
 
 namespace zelkora::testing {
@@ -35,15 +35,17 @@ class SimulatedMachine {
     SimulatedMachine& operator=(const SimulatedMachine&) = delete;
 
     winio::sim::SimulatedBoard& board() { return *board_; }
-    // From now on the library's driver refuses writes to the ports `refuse`
-    // names (none when empty); the library stays open.
-    void refuseWrites(PortFilter refuse);
+    // The library's driver over the board: its fault hooks and counts.
+    TestDriver& driver() { return *driver_; }
+    // The shared register routines straight over the board's driver.
+    common::PortIo& ports() { return driver_->ports(); }
     // InitializeSysInfoLib through the simulated driver.
     bool open();
 
   private:
     std::shared_ptr<const platform::machine::MachineFile> file_;
     std::shared_ptr<winio::sim::SimulatedBoard> board_;
+    std::shared_ptr<TestDriver> driver_;
 };
 
 // The message a description named "bad.json" in `directory` is refused with

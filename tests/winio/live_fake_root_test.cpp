@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "lib/probes/bios_identification.h"
-#include "tests/support/backend_driver.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
+#include "tests/support/test_driver.h"
 #include "winio/live/live_bios.h"
 #include "winio/live/live_drives.h"
 #include "winio/live/live_host.h"

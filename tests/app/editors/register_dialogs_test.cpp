@@ -14,9 +14,9 @@
 #include "app/editors/superio_register_dialog.h"
 #include "app/shell/main_window.h"
 #include "tests/persist/demo_machine.h"
-#include "tests/support/backend_driver.h"
 #include "tests/support/fake_root.h"
 #include "tests/support/simulated_machine.h"
+#include "tests/support/test_driver.h"
 #include "winio/sim/port_recorder.h"
 #include "zelkora/sysinfo.h"
 
@@ -190,7 +190,8 @@ class RegisterDialogsTest : public QObject {
     void pciEmptyBusAndRefusedWrites() {
         expectEmptyAndSilent<PCIRegisterDialog>({1015, 1016, 1020, 1021, 1022, 1230}, "|||||-");
         auto machine = demoBoard();
-        machine->refuseWrites(testing::configDataPort);  // as for a user who may not write them
+        machine->driver().refuseWrite =
+            testing::configDataPort;  // as for a user who may not write them
         QVERIFY(machine->open());
         PCIRegisterDialog dialog(Language::English);
         focusGrid(dialog, machine->board());

@@ -31,8 +31,7 @@
 #include "common/pci_config.h"
 #include "lib/hw/driver.h"
 #include "tests/persist/demo_machine.h"
-#include "tests/support/board_ports.h"
-#include "tests/support/counting_driver.h"
+#include "tests/support/test_driver.h"
 
 using namespace zelkora;
 using namespace zelkora::app;
@@ -128,8 +127,10 @@ class MainWindowTest : public QObject {
 
     void libraryIsOpenedFourTimesBeforeTheError() {
         machine_.reset();  // the library closed, over a driver that never opens
-        testing::DriverCalls calls;
-        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
+        const auto driver = std::make_shared<testing::TestDriver>();
+        driver->refuseOpen = true;
+        hw::setDriver(driver);
+        const testing::DriverCalls& calls = driver->calls;
         const Run run = startUp(lockDirectory_.path().toStdString());
         hw::setDriver(nullptr);
         QCOMPARE(calls.initialize, 4);
@@ -141,8 +142,10 @@ class MainWindowTest : public QObject {
     void secondCopyIsRefusedAndTheFirstKeepsItsLock() {
         const std::filesystem::path directory = lockDirectory_.path().toStdString();
         machine_.reset();  // the library closed, over a driver that never opens
-        testing::DriverCalls calls;
-        hw::setDriver(std::make_unique<testing::CountingDriver>(calls, false));
+        const auto driver = std::make_shared<testing::TestDriver>();
+        driver->refuseOpen = true;
+        hw::setDriver(driver);
+        const testing::DriverCalls& calls = driver->calls;
         {
             auto first = InstanceGuard::acquire(directory);
             QVERIFY(first);
@@ -358,7 +361,7 @@ class MainWindowTest : public QObject {
         testing::writeBytes(folder_ / "pci.ini", edited);
         choose("pci.ini");
         window_->dispatch(command::kLoadPciConfig);
-        testing::BoardPorts ports(machine_->board());
+        common::PortIo& ports = machine_->ports();
         QCOMPARE(int(common::ReadPCIConfigDword(ports, 0, 0, 0, 1) & 0xFF), 0x07);
         QCOMPARE(messages_.size(), 1);
     }
