@@ -2,14 +2,12 @@
 
 #include <cstdio>
 
+#include "hardware/pc_addresses.h"
 #include "winio/core/backend.h"
 
 namespace zelkora::capture {
 
 namespace {
-
-constexpr uint16_t kAddressPort = 0xCF8;
-constexpr uint16_t kDataPort = 0xCFC;
 
 // The bus walk is bracketed so that a live host reads each function once.
 class ScanScope {
@@ -24,8 +22,9 @@ class ScanScope {
 };
 
 winio::Backend::PortReading configDword(winio::Backend& ports, uint32_t function, unsigned index) {
-    ports.writePort(kAddressPort, 0x8000'0000u | function << 8 | index << 2, 4);
-    return ports.readPortChecked(kDataPort, 4);
+    ports.writePort(hardware::kPciAddressPort,
+                    hardware::kPciConfigEnable | function << 8 | index << 2, 4);
+    return ports.readPortChecked(hardware::kPciDataPort, 4);
 }
 
 }  // namespace

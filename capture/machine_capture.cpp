@@ -17,6 +17,7 @@
 #include "capture/config_spaces.h"
 #include "capture/hex_text.h"
 #include "capture/redaction.h"
+#include "hardware/pc_addresses.h"
 #include "platform/registry/reg_export.h"
 #include "platform/services.h"
 #include "winio/core/backend.h"
@@ -27,10 +28,23 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr uint32_t kBiosSegment = 0xF0000;
-constexpr uint32_t kBiosSegmentSize = 0x10000;
-constexpr uint32_t kIdentificationOffset = 0xE0C1;
-constexpr size_t kIdentificationLength = 80;
+using hardware::kBiosSegment;
+using hardware::kBiosSegmentSize;
+using hardware::kIdeBusy;
+using hardware::kIdeDataRegister;
+using hardware::kIdeDataRequest;
+using hardware::kIdeDriveSelectRegister;
+using hardware::kIdeError;
+using hardware::kIdentifyDevice;
+using hardware::kIdentifyPacketDevice;
+using hardware::kIdeReady;
+using hardware::kIdeSeekComplete;
+using hardware::kIdeSelectMaster;
+using hardware::kIdeSelectSlave;
+using hardware::kIdeStatusRegister;
+using hardware::kPrimaryIdeBase;
+using hardware::kSecondaryIdeBase;
+
 // Zero runs at least this long end a memory region's bytes; the rest of the
 // region is given by its size.
 constexpr size_t kZeroRunForPadding = 64;
@@ -154,7 +168,8 @@ std::optional<Json> captureBios(winio::Backend& ports, Redactions* redactions) {
 
     // The identification text, for people reading the file; the region above
     // holds the same bytes.
-    const auto text = std::span(segment).subspan(kIdentificationOffset, kIdentificationLength);
+    const auto text = std::span(segment).subspan(hardware::kBiosIdentificationOffset,
+                                                 hardware::kBiosIdentificationLength);
     size_t length = 0;
     while (length < text.size() && text[length] >= 0x20 && text[length] < 0x7F)
         ++length;
@@ -172,27 +187,31 @@ std::optional<Json> captureBios(winio::Backend& ports, Redactions* redactions) {
 std::optional<std::array<uint16_t, 256>> identify(winio::Backend& ports, uint16_t base,
                                                   uint8_t select, uint8_t command) {
     constexpr unsigned kBusyWaitReads = 249999, kDrainReads = 65535;
-    const auto status = [&] { return static_cast<uint8_t>(ports.readPort(base + 7, 1)); };
+    const auto status = [&] {
+        return static_cast<uint8_t>(ports.readPort(base + kIdeStatusRegister, 1));
+    };
     const auto waitWhileBusy = [&] {
         for (unsigned reads = 0; reads < kBusyWaitReads; ++reads) {
-            if (!(status() & 0x80)) return true;
+            if (!(status() & kIdeBusy)) return true;
         }
         return false;
     };
     const auto check = [&](auto holds) { return holds(status()) || holds(status()); };
     if (!waitWhileBusy()) return std::nullopt;
-    for (unsigned reads = 0; (status() & 0x08) && reads < kDrainReads; ++reads)
-        ports.readPort(base, 1);
-    ports.writePort(base + 6, select, 1);
-    ports.writePort(base + 7, command, 1);
-    if (!waitWhileBusy() || !check([](uint8_t s) { return (s & 0x50) == 0x50; }) ||
-        !check([](uint8_t s) { return !(s & 0x01); }) ||
-        !check([](uint8_t s) { return (s & 0x09) == 0x08; })) {
+    for (unsigned reads = 0; (status() & kIdeDataRequest) && reads < kDrainReads; ++reads)
+        ports.readPort(base + kIdeDataRegister, 1);
+    ports.writePort(base + kIdeDriveSelectRegister, select, 1);
+    ports.writePort(base + kIdeStatusRegister, command, 1);
+    if (!waitWhileBusy() || !check([](uint8_t s) {
+            return (s & (kIdeReady | kIdeSeekComplete)) == (kIdeReady | kIdeSeekComplete);
+        }) ||
+        !check([](uint8_t s) { return !(s & kIdeError); }) ||
+        !check([](uint8_t s) { return (s & (kIdeDataRequest | kIdeError)) == kIdeDataRequest; })) {
         return std::nullopt;
     }
     std::array<uint16_t, 256> words{};
     for (auto& word : words)
-        word = static_cast<uint16_t>(ports.readPort(base, 2));
+        word = static_cast<uint16_t>(ports.readPort(base + kIdeDataRegister, 2));
     return words;
 }
 
@@ -202,16 +221,17 @@ std::optional<Json> captureIde(winio::Backend& ports, Redactions* redactions) {
         uint16_t base;
     };
     Json ide = Json::object();
-    for (const Channel channel : {Channel{"primary", 0x1F0}, Channel{"secondary", 0x170}}) {
+    for (const Channel channel :
+         {Channel{"primary", kPrimaryIdeBase}, Channel{"secondary", kSecondaryIdeBase}}) {
         Json drives = Json::object();
         for (const auto& [position, select] :
-             {std::pair{"master", 0xA0}, std::pair{"slave", 0xB0}}) {
+             {std::pair{"master", kIdeSelectMaster}, std::pair{"slave", kIdeSelectSlave}}) {
             const auto select8 = static_cast<uint8_t>(select);
             std::string type = "atapi";
-            auto words = identify(ports, channel.base, select8, 0xA1);
+            auto words = identify(ports, channel.base, select8, kIdentifyPacketDevice);
             if (!words) {
                 type = "ata";
-                words = identify(ports, channel.base, select8, 0xEC);
+                words = identify(ports, channel.base, select8, kIdentifyDevice);
             }
             if (!words) continue;
             if (redactions && redactDriveSerial(*words))

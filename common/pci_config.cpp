@@ -2,10 +2,15 @@
 
 #include <cstdio>
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::common {
 
+using hardware::kPciAddressPort;
+using hardware::kPciDataPort;
+
 uint32_t pciConfigAddress(uint8_t bus, uint8_t device, uint8_t function, uint8_t dwordIndex) {
-    return 0x8000'0000u | uint32_t{bus} << 16 | uint32_t{device & 0x1Fu} << 11 |
+    return hardware::kPciConfigEnable | uint32_t{bus} << 16 | uint32_t{device & 0x1Fu} << 11 |
            uint32_t{function & 0x07u} << 8 | uint32_t{dwordIndex & 0x3Fu} << 2;
 }
 

@@ -10,9 +10,6 @@
 
 namespace zelkora::common {
 
-inline constexpr uint16_t kPciAddressPort = 0xCF8;
-inline constexpr uint16_t kPciDataPort = 0xCFC;
-
 // The configuration mechanism 1 address of one dword. Device, function and
 // dword index are masked to their fields, so an out-of-range number can never
 // select another bus or device.

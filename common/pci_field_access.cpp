@@ -1,8 +1,12 @@
 #include "common/pci_field_access.h"
 
 #include "common/pci_config.h"
+#include "hardware/pc_addresses.h"
 
 namespace zelkora::common {
+
+using hardware::kPciAddressPort;
+using hardware::kPciDataPort;
 
 namespace {
 

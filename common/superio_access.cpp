@@ -1,16 +1,19 @@
 #include "common/superio_access.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::common {
 
 namespace {
 
-constexpr uint16_t kPciAddressPort = 0xCF8;
-constexpr uint16_t kPciDataPort = 0xCFC;
-constexpr uint16_t kPciByte85Port = 0xCFD;
+using hardware::kPciAddressPort;
+using hardware::kPciDataPort;
+// Byte 85h lies in lane 1 of its dword's data window.
+constexpr uint16_t kPciByte85Port = kPciDataPort + 1;
 // Bus 0, device 7, function 0: dword 00h holds the vendor; in dword 84h the
 // VIA south bridge's function control byte 85h sits in lane 1.
-constexpr uint32_t kViaBridgeIdentity = 0x8000'3800;
-constexpr uint32_t kViaFunctionControl = 0x8000'3884;
+constexpr uint32_t kViaBridgeIdentity = hardware::kPciConfigEnable | 7u << 11;
+constexpr uint32_t kViaFunctionControl = kViaBridgeIdentity | 0x84;
 constexpr uint16_t kViaVendorId = 0x1106;
 constexpr uint8_t kViaSuperIoEnable = 0x02;
 constexpr uint8_t kLogicalDeviceSelect = 0x07;
@@ -23,7 +26,7 @@ void writeByte(PortIo& ports, uint16_t port, uint8_t value) {
 }
 
 uint8_t iteFourthKey(uint16_t port) {
-    return port == 0x2E ? 0x55 : 0xAA;
+    return port == hardware::kSuperIoPort2E ? 0x55 : 0xAA;
 }
 
 // The bridge's Super-I/O stays enabled afterwards; nothing clears the bit,
@@ -129,7 +132,7 @@ uint8_t readSuperIoRegister(PortIo& ports, SuperIoMethod method, uint16_t port, 
 
 ChipProbe probeChip(PortIo& ports, uint16_t port, uint8_t reg) {
     auto answered = [](uint8_t value) { return value != 0x00 && value != 0xFF; };
-    if (port == 0x2E || port == 0x4E) {
+    if (port == hardware::kSuperIoPort2E || port == hardware::kSuperIoPort4E) {
         for (const SuperIoMethod method : {SuperIoMethod::Smsc, SuperIoMethod::Ite}) {
             if (const uint8_t value = probeWithSequence(ports, method, port, reg);
                 answered(value)) {
@@ -157,11 +160,12 @@ bool SuperIoChipAnswers(PortIo& ports, bool& reachable) {
     constexpr uint8_t kChipIdRegister = 0x20;
     ports.takeRefusedRead();
     bool answers = false;
-    const uint8_t first = ProbeChipID(ports, 0x3F0, kChipIdRegister);
-    if (first != 0x20 && ProbeChipID(ports, 0x3F0, kChipIdRegister) != 0) {
+    const uint8_t first = ProbeChipID(ports, hardware::kSuperIoPort3F0, kChipIdRegister);
+    if (first != 0x20 && ProbeChipID(ports, hardware::kSuperIoPort3F0, kChipIdRegister) != 0) {
         answers = true;
     } else {
-        for (const uint16_t port : {0x370, 0x2E, 0x4E}) {
+        for (const uint16_t port :
+             {hardware::kSuperIoPort370, hardware::kSuperIoPort2E, hardware::kSuperIoPort4E}) {
             if (ProbeChipID(ports, port, kChipIdRegister) != 0) {
                 answers = true;
                 break;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "hardware/pc_addresses.h"
 #include "lib/devices/ide_devices.h"
 #include "tests/support/test_driver.h"
 
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zelkora::testing::TestDriver driver(std::make_shared<IdentifyingDrive>(data, size));
     IDEDeviceInfo record{};
     record.Position = 1;
-    if (!zelkora::devices::IdentifyDrive(driver.ports(), record, zelkora::devices::kIdentifyDevice))
+    if (!zelkora::devices::IdentifyDrive(driver.ports(), record,
+                                         zelkora::hardware::kIdentifyDevice))
         std::abort();
     requireTerminated(record.SerialNumber);
     requireTerminated(record.FirmwareRev);

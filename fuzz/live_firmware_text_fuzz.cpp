@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "hardware/pc_addresses.h"
 #include "lib/probes/bios_identification.h"
 #include "winio/live/live_bios.h"
 #include "winio/sim/smbios_image.h"
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (measure.structureCount != expected) std::abort();
 
     const std::string identification = buildIdentificationText(identity);
-    if (identification.size() > zelkora::probes::kBiosIdentificationLength) std::abort();
+    if (identification.size() > zelkora::hardware::kBiosIdentificationLength) std::abort();
     if (identification.empty()) return 0;
     const auto split = zelkora::probes::splitBiosIdentification(
         {reinterpret_cast<const uint8_t*>(identification.data()), identification.size()});

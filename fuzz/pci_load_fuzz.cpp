@@ -15,6 +15,7 @@
 #include "common/pci_config.h"
 #include "common/profile_file.h"
 #include "fuzz/scratch_file.h"
+#include "hardware/pc_addresses.h"
 #include "tests/support/test_driver.h"
 
 namespace {
@@ -38,8 +39,8 @@ class EchoConfigSpace : public zelkora::winio::Backend {
     }
     bool writePort(uint16_t port, uint32_t value, unsigned) override {
         accesses.push_back(port);
-        if (port == zelkora::common::kPciAddressPort) address = value;
-        if (port == zelkora::common::kPciDataPort) written.push_back(value);
+        if (port == zelkora::hardware::kPciAddressPort) address = value;
+        if (port == zelkora::hardware::kPciDataPort) written.push_back(value);
         return true;
     }
     bool readPhysical(uint32_t, std::span<uint8_t>) override { return false; }

@@ -7,13 +7,13 @@
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
+#include "hardware/pc_addresses.h"
 
 namespace zelkora::app {
 
 namespace {
 
 constexpr uint16_t kSerialPort = 0x0501;
-constexpr std::array<uint16_t, 4> kPortChoice{0x2E, 0x4E, 0x370, 0x3F0};
 
 std::string section(const char* format, unsigned id) {
     std::array<char, 16> name{};
@@ -67,13 +67,13 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
         bool reachable = false;
         if (!common::SuperIoChipAnswers(ports, reachable)) {
             // The south bridge's built-in Super-I/O.
-            listing.configPort = 0x3F0;
+            listing.configPort = hardware::kSuperIoPort3F0;
             listing.manufacturer = common::kViaManufacturer;
             listing.chipType = "VIA VT82C686";
-            record.ConfigPort = 0x3F0;
+            record.ConfigPort = hardware::kSuperIoPort3F0;
         } else {
             uint16_t port = record.ConfigPort;
-            for (uint16_t candidate : kPortChoice) {
+            for (uint16_t candidate : hardware::kSuperIoPorts) {
                 if (common::ProbeChipID(ports, candidate, 0x20) != 0) {
                     port = candidate;
                     break;
@@ -110,7 +110,7 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
         // Reading the index port says whether the driver serves the ports;
         // a chip outside its configuration mode ignores the read.
         ports.takeRefusedRead();
-        ports.in(0x2E, 1);
+        ports.in(hardware::kSuperIoPort2E, 1);
         listing.portsReachable = !ports.takeRefusedRead();
     }
     return listing;

@@ -17,6 +17,7 @@
 #include "common/data_file.h"
 #include "common/profile_file.h"
 #include "common/superio_dump.h"
+#include "hardware/pc_addresses.h"
 
 namespace zelkora::cli {
 
@@ -135,8 +136,9 @@ Action defineSuperIoDump(CLI::App& command) {
         ->option_text("2E|4E");
     return [port] {
         const std::vector<uint16_t> candidates =
-            port->empty() ? std::vector<uint16_t>{0x2E, 0x4E}
-                          : std::vector{static_cast<uint16_t>(std::stoul(*port, nullptr, 16))};
+            port->empty()
+                ? std::vector<uint16_t>{hardware::kSuperIoPort2E, hardware::kSuperIoPort4E}
+                : std::vector{static_cast<uint16_t>(std::stoul(*port, nullptr, 16))};
         const HardwareAccess access;
         if (!access.opened()) return kAccessRefused;
         persist::LibraryPorts ports;

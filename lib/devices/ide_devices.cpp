@@ -2,14 +2,21 @@
 
 #include <cstring>
 
+#include "hardware/pc_addresses.h"
 #include "lib/devices/identify_text.h"
 
 namespace zelkora::devices {
 
 namespace {
 
-constexpr uint8_t kBusy = 0x80, kReady = 0x40, kSeekComplete = 0x10, kDataRequest = 0x08,
-                  kError = 0x01;
+using hardware::kIdeBusy;
+using hardware::kIdeDataRequest;
+using hardware::kIdeError;
+using hardware::kIdentifyDevice;
+using hardware::kIdentifyPacketDevice;
+using hardware::kIdeReady;
+using hardware::kIdeSeekComplete;
+
 constexpr unsigned kBusyWaitReads = 249999;
 constexpr unsigned kDrainReads = 65535;
 
@@ -17,24 +24,25 @@ struct TaskFile {
     uint16_t base = 0;
     uint8_t driveSelect = 0;
 
-    uint16_t data() const { return base; }
-    uint16_t select() const { return static_cast<uint16_t>(base + 6); }
-    uint16_t status() const { return static_cast<uint16_t>(base + 7); }
+    uint16_t data() const { return reg(hardware::kIdeDataRegister); }
+    uint16_t select() const { return reg(hardware::kIdeDriveSelectRegister); }
+    uint16_t status() const { return reg(hardware::kIdeStatusRegister); }
+    uint16_t reg(uint16_t offset) const { return static_cast<uint16_t>(base + offset); }
 };
 
 bool taskFileFor(uint8_t position, TaskFile& taskFile) {
     switch (position) {
         case 1:
-            taskFile = {0x1F0, 0xA0};
+            taskFile = {hardware::kPrimaryIdeBase, hardware::kIdeSelectMaster};
             return true;
         case 2:
-            taskFile = {0x1F0, 0xB0};
+            taskFile = {hardware::kPrimaryIdeBase, hardware::kIdeSelectSlave};
             return true;
         case 4:
-            taskFile = {0x170, 0xA0};
+            taskFile = {hardware::kSecondaryIdeBase, hardware::kIdeSelectMaster};
             return true;
         case 8:
-            taskFile = {0x170, 0xB0};
+            taskFile = {hardware::kSecondaryIdeBase, hardware::kIdeSelectSlave};
             return true;
         default:
             return false;
@@ -47,7 +55,7 @@ uint8_t readStatus(common::PortIo& ports, const TaskFile& taskFile) {
 
 bool waitWhileBusy(common::PortIo& ports, const TaskFile& taskFile) {
     for (unsigned reads = 0; reads < kBusyWaitReads; ++reads) {
-        if (!(readStatus(ports, taskFile) & kBusy)) return true;
+        if (!(readStatus(ports, taskFile) & kIdeBusy)) return true;
     }
     return false;
 }
@@ -97,7 +105,7 @@ bool IdentifyDrive(common::PortIo& ports, IDEDeviceInfo& record, uint8_t command
 
     // Empty whatever data an earlier command left behind.
     uint8_t status = readStatus(ports, taskFile);
-    for (unsigned reads = 0; (status & kDataRequest) && reads < kDrainReads; ++reads) {
+    for (unsigned reads = 0; (status & kIdeDataRequest) && reads < kDrainReads; ++reads) {
         ports.in(taskFile.data(), 1);
         status = readStatus(ports, taskFile);
     }
@@ -106,12 +114,15 @@ bool IdentifyDrive(common::PortIo& ports, IDEDeviceInfo& record, uint8_t command
     ports.out(taskFile.status(), command, 1);
     if (!waitWhileBusy(ports, taskFile)) return false;
 
-    if (!statusCheck(
-            ports, taskFile,
-            [](uint8_t s) { return (s & (kReady | kSeekComplete)) == (kReady | kSeekComplete); }) ||
-        !statusCheck(ports, taskFile, [](uint8_t s) { return !(s & kError); }) ||
-        !statusCheck(ports, taskFile,
-                     [](uint8_t s) { return (s & (kDataRequest | kError)) == kDataRequest; })) {
+    if (!statusCheck(ports, taskFile,
+                     [](uint8_t s) {
+                         return (s & (kIdeReady | kIdeSeekComplete)) ==
+                                (kIdeReady | kIdeSeekComplete);
+                     }) ||
+        !statusCheck(ports, taskFile, [](uint8_t s) { return !(s & kIdeError); }) ||
+        !statusCheck(ports, taskFile, [](uint8_t s) {
+            return (s & (kIdeDataRequest | kIdeError)) == kIdeDataRequest;
+        })) {
         return false;
     }
 

@@ -8,8 +8,6 @@
 
 namespace zelkora::devices {
 
-inline constexpr uint8_t kIdentifyPacketDevice = 0xA1;
-inline constexpr uint8_t kIdentifyDevice = 0xEC;
 inline constexpr uint8_t kDeviceTypeAta = 0xAA;
 inline constexpr uint8_t kDeviceTypeAtapi = 0x55;
 inline constexpr uint16_t kCapabilityNotReported = 0x55AA;

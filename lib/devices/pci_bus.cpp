@@ -8,6 +8,7 @@
 
 #include "common/fixed_text.h"
 #include "common/pci_config.h"
+#include "hardware/pc_addresses.h"
 #include "lib/devices/pci_class_table.h"
 #include "lib/devices/pci_register_layout.h"
 
@@ -15,7 +16,7 @@ namespace zelkora::devices {
 
 namespace {
 
-constexpr uint32_t kFirstAddress = 0x8000'0000;
+constexpr uint32_t kFirstAddress = hardware::kPciConfigEnable;
 constexpr uint32_t kFunctionStep = 0x100;
 constexpr uint32_t kBusStep = 0x1'0000;
 constexpr unsigned kBusCount = 256;

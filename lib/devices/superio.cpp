@@ -6,6 +6,7 @@
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
+#include "hardware/pc_addresses.h"
 #include "lib/devices/superio_description.h"
 #include "lib/devices/superio_devices.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr uint8_t kChipIdRegister = 0x20, kChipRevisionRegister = 0x21,
                   kChipRevision16Register = 0x22;
-constexpr uint16_t kViaConfigPort = 0x3F0;
 
 std::string sectionName(const char* pattern, unsigned id) {
     char text[16];
@@ -31,11 +31,11 @@ uint8_t logicalDeviceNumber(common::ProfileFile& file, std::string_view key) {
 }
 
 uint16_t chooseConfigPort(common::PortIo& ports) {
-    for (const uint16_t port : {0x2E, 0x4E, 0x370, 0x3F0}) {
+    for (const uint16_t port : hardware::kSuperIoPorts) {
         if (common::ProbeChipID(ports, port, kChipIdRegister) != 0) return port;
     }
     // Answered during detection but not now: keep the last port tried.
-    return kViaConfigPort;
+    return hardware::kSuperIoPort3F0;
 }
 
 void nameChip(common::PortIo& ports, common::ProfileFile& file, SuperIODeviceInfo& record,
@@ -95,9 +95,9 @@ void findChipRanges(common::PortIo& ports, common::ProfileFile& file, SuperIODev
 
 void findViaRanges(common::PortIo& ports, common::ProfileFile& file, SuperIODeviceInfo& record,
                    unsigned serialCounter) {
-    record.ConfigPort = kViaConfigPort;
-    common::ReadLogicalDeviceRegisters(ports, common::kViaManufacturer, kViaConfigPort, 0,
-                                       record.Registers);
+    record.ConfigPort = hardware::kSuperIoPort3F0;
+    common::ReadLogicalDeviceRegisters(ports, common::kViaManufacturer, hardware::kSuperIoPort3F0,
+                                       0, record.Registers);
     record.ChipID = record.Registers[0xE0];
     record.ChipRevision = record.Registers[0xE1];
     common::copyText(record.ChipType,

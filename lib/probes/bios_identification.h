@@ -7,10 +7,6 @@
 
 namespace zelkora::probes {
 
-// The BIOS identification text: 80 bytes at FE0C1h-FE110h.
-inline constexpr uint32_t kBiosIdentificationAddress = 0xFE0C1;
-inline constexpr size_t kBiosIdentificationLength = 80;
-
 struct BiosIdentification {
     std::string model = "Unknown";
     std::string revision = "Unknown";

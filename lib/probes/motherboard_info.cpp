@@ -5,6 +5,7 @@
 #include <span>
 
 #include "common/fixed_text.h"
+#include "hardware/pc_addresses.h"
 #include "lib/hw/driver.h"
 #include "lib/probes/bios_identification.h"
 #include "lib/probes/chipset_driver.h"
@@ -19,9 +20,10 @@ constexpr uint8_t kBiosStructure = 0;
 BiosIdentification readBiosIdentification() {
     // Read byte by byte as the BIOS area allows; a byte that cannot be read
     // stays zero and ends the text there.
-    std::array<uint8_t, kBiosIdentificationLength> text{};
+    std::array<uint8_t, hardware::kBiosIdentificationLength> text{};
     for (size_t i = 0; i < text.size(); ++i) {
-        hw::driver().getPhysByte(kBiosIdentificationAddress + static_cast<uint32_t>(i), &text[i]);
+        hw::driver().getPhysByte(hardware::kBiosIdentificationAddress + static_cast<uint32_t>(i),
+                                 &text[i]);
     }
     return splitBiosIdentification(text);
 }

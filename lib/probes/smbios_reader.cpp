@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <string_view>
 
+#include "hardware/pc_addresses.h"
 #include "lib/hw/driver.h"
 
 namespace zelkora::probes {
 
 namespace {
 
-constexpr uint32_t kBiosAreaStart = 0xF0000;
-constexpr uint32_t kBiosAreaEnd = 0x100000;
+constexpr uint32_t kBiosAreaStart = hardware::kBiosSegment;
+constexpr uint32_t kBiosAreaEnd = hardware::kBiosSegmentEnd;
 constexpr uint32_t kAnchor = 0x5F4D535F;   // "_SM_" read as a little-endian double word
 constexpr uint32_t kAnchor3 = 0x334D535F;  // "_SM3", followed by "_"
 constexpr uint8_t kHeaderLength = 4;

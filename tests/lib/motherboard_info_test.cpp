@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hardware/pc_addresses.h"
 #include "lib/probes/bios_identification.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/simulated_machine.h"
@@ -58,7 +59,7 @@ TEST(MotherBoardInfo, IdentificationSplitStaysInsideTheText) {
     EXPECT_EQ(split("no revision pattern here at all"), "Unknown|Unknown|Unknown");
     // 80 bytes without a NUL whose last space has its "." just past the end.
     const std::string full = std::string(77, 'A') + " R1";
-    ASSERT_EQ(full.size(), probes::kBiosIdentificationLength);
+    ASSERT_EQ(full.size(), hardware::kBiosIdentificationLength);
     EXPECT_EQ(split(full), "Unknown|Unknown|Unknown");
     EXPECT_EQ(split("P4 Board R2.01"), "P4 Board|R2.01|Unknown");
     EXPECT_EQ(split(std::string_view(" R1.05 Jan\0.05.2003", 19)), "Unknown|R1.05|Jan")

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hardware/pc_addresses.h"
 #include "lib/probes/bios_identification.h"
 #include "tests/support/device_lists.h"
 #include "tests/support/fake_root.h"
@@ -202,13 +203,13 @@ TEST(LiveIdentification, SplitsBackIntoBoardRevisionAndDate) {
     };
     for (const auto& [identity, expected] : cases) {
         const std::string text = buildIdentificationText(identity);
-        ASSERT_LE(text.size(), probes::kBiosIdentificationLength) << identity.boardName;
+        ASSERT_LE(text.size(), hardware::kBiosIdentificationLength) << identity.boardName;
         EXPECT_EQ(split(text), expected);
     }
     // A board name too long for the 80 bytes is cut; the revision and date survive.
     const std::string text =
         buildIdentificationText({"", "", "12/31/2022", "", std::string(90, 'B'), "R2.00"});
-    ASSERT_EQ(text.size(), probes::kBiosIdentificationLength);
+    ASSERT_EQ(text.size(), hardware::kBiosIdentificationLength);
     EXPECT_TRUE(split(text).ends_with("|R2.00|12/31/2022")) << split(text);
     EXPECT_TRUE(buildIdentificationText({}).empty());
 }

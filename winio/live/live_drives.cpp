@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::live {
 
 namespace {
@@ -194,7 +196,7 @@ std::vector<std::unique_ptr<sim::IdeChannel>> makeTaskFiles(const std::vector<Li
     std::vector<std::unique_ptr<sim::IdeChannel>> channels;
     for (size_t channel = 0; 2 * channel < drives.size(); ++channel) {
         auto taskFile = std::make_unique<sim::IdeChannel>(
-            channel == 0 ? sim::IdeChannel::kPrimaryBase : sim::IdeChannel::kSecondaryBase);
+            channel == 0 ? hardware::kPrimaryIdeBase : hardware::kSecondaryIdeBase);
         for (size_t slot = 0; slot < 2 && 2 * channel + slot < drives.size(); ++slot) {
             const LiveDrive& live = drives[2 * channel + slot];
             auto drive = std::make_unique<sim::IdeDrive>(live.kind);

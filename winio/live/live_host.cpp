@@ -14,6 +14,7 @@
 #include <iterator>
 #include <vector>
 
+#include "hardware/pc_addresses.h"
 #include "winio/live/live_bios.h"
 #include "winio/sim/smbios_image.h"
 
@@ -23,10 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint16_t kAddressPort = 0xCF8;
-constexpr uint16_t kDataPort = 0xCFC;
-constexpr uint32_t kBiosSegment = 0xF0000;
-constexpr uint32_t kIdentificationOffset = 0xE0C1;
+using hardware::kPciAddressPort;
+using hardware::kPciDataPort;
 constexpr uint32_t kRelocatedTable = 0x100000;
 
 uint32_t sizeMask(unsigned size) {
@@ -97,7 +96,7 @@ void LiveHost::endConfigScan() {
 }
 
 std::optional<uint32_t> LiveHost::selectedFunction() const {
-    if (!(address_ & 0x8000'0000u)) return std::nullopt;
+    if (!(address_ & hardware::kPciConfigEnable)) return std::nullopt;
     return (address_ >> 8) & 0xFFFF;
 }
 
@@ -191,9 +190,10 @@ bool LiveHost::writeConfig(unsigned lane, uint32_t value, unsigned size) {
 }
 
 sim::IdeChannel* LiveHost::taskFile(uint16_t port, bool& isTaskFilePort) {
-    isTaskFilePort =
-        (port >= sim::IdeChannel::kPrimaryBase && port < sim::IdeChannel::kPrimaryBase + 8) ||
-        (port >= sim::IdeChannel::kSecondaryBase && port < sim::IdeChannel::kSecondaryBase + 8);
+    isTaskFilePort = (port >= hardware::kPrimaryIdeBase &&
+                      port < hardware::kPrimaryIdeBase + hardware::kIdeTaskFileSize) ||
+                     (port >= hardware::kSecondaryIdeBase &&
+                      port < hardware::kSecondaryIdeBase + hardware::kIdeTaskFileSize);
     if (!isTaskFilePort) return nullptr;
     for (const auto& channel : taskFiles_) {
         if (channel->decodes(port)) return channel.get();
@@ -202,15 +202,16 @@ sim::IdeChannel* LiveHost::taskFile(uint16_t port, bool& isTaskFilePort) {
 }
 
 Backend::PortReading LiveHost::readPortChecked(uint16_t port, unsigned size) {
-    if (port == kAddressPort && size == 4) return {address_, 0};
-    if (port >= kDataPort && port < kDataPort + 4) return readConfig(port - kDataPort, size);
+    if (port == kPciAddressPort && size == 4) return {address_, 0};
+    if (port >= kPciDataPort && port < kPciDataPort + 4)
+        return readConfig(port - kPciDataPort, size);
     // The drive model answers for the task files; a channel without a drive floats.
     bool isTaskFilePort = false;
     if (auto* channel = taskFile(port, isTaskFilePort))
         return {channel->read(port, size) & sizeMask(size), 0};
     if (isTaskFilePort) return {sizeMask(size), 0};
 #if ZELKORA_HAVE_PORT_IO
-    if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
+    if (rawPorts_ && !(port >= kPciAddressPort && port < kPciAddressPort + 4)) {
         if (size == 1) return {inb(port), 0};
         if (size == 2) return {inw(port), 0};
         return {inl(port), 0};
@@ -221,18 +222,18 @@ Backend::PortReading LiveHost::readPortChecked(uint16_t port, unsigned size) {
 }
 
 bool LiveHost::writePort(uint16_t port, uint32_t value, unsigned size) {
-    if (port == kAddressPort && size == 4) {
+    if (port == kPciAddressPort && size == 4) {
         address_ = value;
         return true;
     }
-    if (port >= kDataPort && port < kDataPort + 4)
-        return writeConfig(port - kDataPort, value, size);
+    if (port >= kPciDataPort && port < kPciDataPort + 4)
+        return writeConfig(port - kPciDataPort, value, size);
     // The drive model takes every task file write, as the channel would.
     bool isTaskFilePort = false;
     if (auto* channel = taskFile(port, isTaskFilePort)) channel->write(port, value, size);
     if (isTaskFilePort) return true;
 #if ZELKORA_HAVE_PORT_IO
-    if (rawPorts_ && !(port >= kAddressPort && port < kAddressPort + 4)) {
+    if (rawPorts_ && !(port >= kPciAddressPort && port < kPciAddressPort + 4)) {
         snapshots_.clear();  // a chip behind a raw port may change configuration space
         if (size == 1)
             outb(static_cast<uint8_t>(value), port);
@@ -281,15 +282,15 @@ void LiveHost::buildBiosArea() {
     // copy, and where the firmware keeps it (possibly above 4 GiB, or inside
     // this segment) says nothing about where this presentation may put it.
     facts->tableAddress = kRelocatedTable;
-    std::vector<uint8_t> segment(0x10000, 0);
+    std::vector<uint8_t> segment(hardware::kBiosSegmentSize, 0);
     const auto ep = sim::makeSmbiosEntryPoint(*facts);
     std::copy(ep.begin(), ep.end(), segment.begin());
 
     const std::string identification = buildIdentificationText(identity);
     std::copy(identification.begin(), identification.end(),
-              segment.begin() + kIdentificationOffset);
+              segment.begin() + hardware::kBiosIdentificationOffset);
 
-    memory_.addRegion(kBiosSegment, std::move(segment));
+    memory_.addRegion(hardware::kBiosSegment, std::move(segment));
     memory_.addRegion(kRelocatedTable, std::move(table));
 }
 

@@ -1,15 +1,14 @@
 // The BIOS area of a simulated board: the F0000h-FFFFFh segment (or the
 // regions the machine file lists) with the identification text at FE0C1h.
+#include "hardware/pc_addresses.h"
 #include "winio/sim/board_builder.h"
 
 namespace zelkora::winio::sim {
 
 namespace {
 
-constexpr uint32_t kBiosSegment = 0xF0000;
-constexpr uint32_t kBiosSegmentSize = 0x10000;
-constexpr uint32_t kIdentificationAddress = 0xFE0C1;
-constexpr size_t kIdentificationLength = 80;
+using hardware::kBiosIdentificationAddress;
+using hardware::kBiosIdentificationLength;
 
 std::vector<uint8_t> regionBytes(const platform::machine::Field& region) {
     region.expectKeys({"base", "bytes", "file", "size", "fill"});
@@ -47,16 +46,17 @@ void attachBiosArea(SimulatedBoard& board, const platform::machine::Field& root)
             }
         }
     } else {
-        board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(kBiosSegmentSize, 0));
+        board.memory().addRegion(hardware::kBiosSegment,
+                                 std::vector<uint8_t>(hardware::kBiosSegmentSize, 0));
     }
     if (auto identification = bios->optional("identification")) {
         const std::string text = identification->string();
-        if (text.size() > kIdentificationLength) {
+        if (text.size() > kBiosIdentificationLength) {
             identification->fail("is longer than the 80 bytes the BIOS holds");
         }
-        std::vector<uint8_t> bytes(kIdentificationLength, 0);
+        std::vector<uint8_t> bytes(kBiosIdentificationLength, 0);
         std::copy(text.begin(), text.end(), bytes.begin());
-        if (!board.memory().write(kIdentificationAddress, bytes)) {
+        if (!board.memory().write(kBiosIdentificationAddress, bytes)) {
             identification->fail("no memory region holds FE0C1h-FE110h");
         }
     }

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "hardware/pc_addresses.h"
 #include "winio/sim/board_builder.h"
 #include "winio/sim/ide_channel_model.h"
 
@@ -80,8 +81,8 @@ void attachIdeChannels(SimulatedBoard& board, const platform::machine::Field& ro
             (*ide)[name].fail("is not a channel; use \"primary\" or \"secondary\"");
         }
     }
-    for (const auto& [name, base] : {std::pair{"primary", IdeChannel::kPrimaryBase},
-                                     std::pair{"secondary", IdeChannel::kSecondaryBase}}) {
+    for (const auto& [name, base] : {std::pair{"primary", hardware::kPrimaryIdeBase},
+                                     std::pair{"secondary", hardware::kSecondaryIdeBase}}) {
         auto entry = ide->optional(name);
         if (entry) entry->expectKeys({"master", "slave", "floating"});
         if (!entry || entry->booleanOr("floating", false)) continue;

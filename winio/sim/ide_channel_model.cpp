@@ -1,5 +1,7 @@
 #include "winio/sim/ide_channel_model.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::sim {
 
 void IdeChannel::setDrive(unsigned slot, std::unique_ptr<IdeDrive> drive) {
@@ -7,17 +9,17 @@ void IdeChannel::setDrive(unsigned slot, std::unique_ptr<IdeDrive> drive) {
 }
 
 bool IdeChannel::decodes(uint16_t port) const {
-    return port >= base_ && port < base_ + 8;
+    return port >= base_ && port < base_ + hardware::kIdeTaskFileSize;
 }
 
 uint8_t IdeChannel::status(Slot& slot) {
     if (!slot.drive) return 0x00;
     const unsigned reads = slot.statusReads++;
-    if (reads < slot.drive->busyReads) return kBusy;
-    uint8_t value = kSeekComplete;
-    if (reads >= slot.drive->busyReads + slot.drive->drdyDelay) value |= kReady;
-    if (slot.error) value |= kError;
-    if (slot.nextWord < 256) value |= kDataRequest;
+    if (reads < slot.drive->busyReads) return hardware::kIdeBusy;
+    uint8_t value = hardware::kIdeSeekComplete;
+    if (reads >= slot.drive->busyReads + slot.drive->drdyDelay) value |= hardware::kIdeReady;
+    if (slot.error) value |= hardware::kIdeError;
+    if (slot.nextWord < 256) value |= hardware::kIdeDataRequest;
     return value;
 }
 
@@ -29,13 +31,13 @@ uint16_t IdeChannel::nextDataWord(Slot& slot) {
 uint32_t IdeChannel::read(uint16_t port, unsigned size) {
     Slot& slot = slots_[selected_];
     switch (port - base_) {
-        case 0: {
+        case hardware::kIdeDataRegister: {
             const uint16_t word = nextDataWord(slot);
             return size == 1 ? word & 0xFFu : word;
         }
-        case 6:
-            return 0xA0u | selected_ << 4;
-        case 7:
+        case hardware::kIdeDriveSelectRegister:
+            return hardware::kIdeSelectMaster | selected_ << 4;
+        case hardware::kIdeStatusRegister:
             return status(slot);
         default:
             return slot.drive ? 0x00 : 0xFF;
@@ -44,11 +46,11 @@ uint32_t IdeChannel::read(uint16_t port, unsigned size) {
 
 void IdeChannel::write(uint16_t port, uint32_t value, unsigned /*size*/) {
     const unsigned offset = port - base_;
-    if (offset == 6) {
+    if (offset == hardware::kIdeDriveSelectRegister) {
         selected_ = (value >> 4) & 1;
         return;
     }
-    if (offset != 7) return;
+    if (offset != hardware::kIdeStatusRegister) return;
     Slot& slot = slots_[selected_];
     if (!slot.drive) return;
     const auto command = static_cast<uint8_t>(value);

@@ -16,11 +16,6 @@ namespace zelkora::winio::sim {
 // its ports float (FFh: busy forever).
 class IdeChannel : public PortDevice {
   public:
-    static constexpr uint16_t kPrimaryBase = 0x1F0;
-    static constexpr uint16_t kSecondaryBase = 0x170;
-    static constexpr uint8_t kBusy = 0x80, kReady = 0x40, kSeekComplete = 0x10, kDataRequest = 0x08,
-                             kError = 0x01;
-
     explicit IdeChannel(uint16_t base) : base_(base) {}
 
     void setDrive(unsigned slot, std::unique_ptr<IdeDrive> drive);

@@ -1,11 +1,13 @@
 #include "winio/sim/ide_drive.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::sim {
 
 IdeDrive::IdeDrive(Kind kind) : kind_(kind) {
     // General configuration: fixed ATA disk, or removable ATAPI CD-ROM.
     words_[0] = kind == Kind::Ata ? 0x0040 : 0x85C0;
-    rejected_ = {kind == Kind::Ata ? kIdentifyPacket : kIdentifyDevice};
+    rejected_ = {kind == Kind::Ata ? hardware::kIdentifyPacketDevice : hardware::kIdentifyDevice};
 }
 
 void IdeDrive::putText(unsigned first, unsigned count, std::string_view text) {
@@ -19,7 +21,7 @@ void IdeDrive::putText(unsigned first, unsigned count, std::string_view text) {
 
 bool IdeDrive::accepts(uint8_t command) const {
     if (rejected_.contains(command)) return false;
-    return command == kIdentifyPacket || command == kIdentifyDevice;
+    return command == hardware::kIdentifyPacketDevice || command == hardware::kIdentifyDevice;
 }
 
 }  // namespace zelkora::winio::sim

@@ -12,8 +12,6 @@ namespace zelkora::winio::sim {
 class IdeDrive {
   public:
     enum class Kind : uint8_t { Ata, Atapi };
-    static constexpr uint8_t kIdentifyPacket = 0xA1;
-    static constexpr uint8_t kIdentifyDevice = 0xEC;
 
     explicit IdeDrive(Kind kind);
 

@@ -1,6 +1,11 @@
 #include "winio/sim/pci_mechanism1.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::sim {
+
+using hardware::kPciAddressPort;
+using hardware::kPciDataPort;
 
 void PciConfigMechanism1::attach(uint8_t bus, uint8_t device, uint8_t function,
                                  std::shared_ptr<ConfigSpace> space) {
@@ -18,12 +23,12 @@ ConfigSpace* PciConfigMechanism1::space(uint8_t bus, uint8_t device, uint8_t fun
 }
 
 bool PciConfigMechanism1::decodes(uint16_t port) const {
-    return (port >= kAddressPort && port < kAddressPort + 4) ||
-           (port >= kDataPort && port < kDataPort + 4);
+    return (port >= kPciAddressPort && port < kPciAddressPort + 4) ||
+           (port >= kPciDataPort && port < kPciDataPort + 4);
 }
 
 ConfigSpace* PciConfigMechanism1::selected(unsigned& offset) const {
-    if (!(address_ & 0x8000'0000u)) return nullptr;
+    if (!(address_ & hardware::kPciConfigEnable)) return nullptr;
     const auto bus = static_cast<uint8_t>(address_ >> 16);
     const auto device = static_cast<uint8_t>((address_ >> 11) & 0x1F);
     const auto function = static_cast<uint8_t>((address_ >> 8) & 7);
@@ -32,10 +37,10 @@ ConfigSpace* PciConfigMechanism1::selected(unsigned& offset) const {
 }
 
 uint8_t PciConfigMechanism1::unreadBytes(uint16_t port, unsigned size) const {
-    if (port < kDataPort || !(address_ & 0x8000'0000u)) return 0;
+    if (port < kPciDataPort || !(address_ & hardware::kPciConfigEnable)) return 0;
     const auto found = unreadable_.find((address_ >> 8) & 0xFFFF);
     if (found == unreadable_.end()) return 0;
-    const unsigned lane = port - kDataPort;
+    const unsigned lane = port - kPciDataPort;
     uint8_t unread = 0;
     for (unsigned i = 0; i < size && lane + i < 4; ++i) {
         if (found->second[(address_ & 0xFC) + lane + i]) unread |= static_cast<uint8_t>(1u << i);
@@ -44,14 +49,14 @@ uint8_t PciConfigMechanism1::unreadBytes(uint16_t port, unsigned size) const {
 }
 
 uint32_t PciConfigMechanism1::read(uint16_t port, unsigned size) {
-    if (port >= kAddressPort && port < kAddressPort + 4) {
-        return port == kAddressPort && size == 4 ? address_ : 0xFFFF'FFFFu;
+    if (port >= kPciAddressPort && port < kPciAddressPort + 4) {
+        return port == kPciAddressPort && size == 4 ? address_ : 0xFFFF'FFFFu;
     }
     unsigned offset = 0;
     const ConfigSpace* config = selected(offset);
     if (!config) return 0xFFFF'FFFFu;
     uint32_t value = 0;
-    const unsigned lane = port - kDataPort;
+    const unsigned lane = port - kPciDataPort;
     for (unsigned i = 0; i < size && lane + i < 4; ++i) {
         value |= uint32_t{(*config)[offset + lane + i]} << (8 * i);
     }
@@ -66,15 +71,15 @@ uint32_t PciConfigMechanism1::read(uint16_t port, unsigned size) {
 }
 
 void PciConfigMechanism1::write(uint16_t port, uint32_t value, unsigned size) {
-    if (port == kAddressPort && size == 4) {
+    if (port == kPciAddressPort && size == 4) {
         address_ = value;
         return;
     }
-    if (port < kDataPort) return;
+    if (port < kPciDataPort) return;
     unsigned offset = 0;
     ConfigSpace* config = selected(offset);
     if (!config) return;
-    const unsigned lane = port - kDataPort;
+    const unsigned lane = port - kPciDataPort;
     for (unsigned i = 0; i < size && lane + i < 4; ++i) {
         (*config)[offset + lane + i] = static_cast<uint8_t>(value >> (8 * i));
     }

@@ -17,9 +17,6 @@ using ConfigSpace = std::array<uint8_t, 256>;
 // writes land in the function's configuration space.
 class PciConfigMechanism1 : public PortDevice {
   public:
-    static constexpr uint16_t kAddressPort = 0xCF8;
-    static constexpr uint16_t kDataPort = 0xCFC;
-
     // Attaches a function. Several function numbers may share one space (a
     // single-function device that answers on all eight numbers).
     void attach(uint8_t bus, uint8_t device, uint8_t function, std::shared_ptr<ConfigSpace> space);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "hardware/pc_addresses.h"
 #include "winio/sim/board_builder.h"
 #include "winio/sim/smbios_image.h"
 
@@ -13,13 +14,13 @@ namespace {
 
 using platform::machine::Field;
 
-constexpr uint32_t kBiosSegment = 0xF0000;
-constexpr uint32_t kBiosSegmentEnd = 0x100000;
+using hardware::kBiosSegment;
+using hardware::kBiosSegmentEnd;
 constexpr uint32_t kDumpTableOffset = 0x20;  // where a dump file keeps the table
 constexpr size_t kLargestDump = 0x100000;
 // The BIOS identification text (FE0C1h-FE110h) that the BIOS area holds.
-constexpr uint32_t kIdentificationStart = 0xFE0C1;
-constexpr uint32_t kIdentificationEnd = 0xFE111;
+constexpr uint32_t kIdentificationStart = hardware::kBiosIdentificationAddress;
+constexpr uint32_t kIdentificationEnd = kIdentificationStart + hardware::kBiosIdentificationLength;
 
 bool overIdentification(uint64_t start, uint64_t length) {
     return start < kIdentificationEnd && start + length > kIdentificationStart;
@@ -91,7 +92,7 @@ void attachSmbiosTables(SimulatedBoard& board, const Field& root) {
                         "maxStructureSize", "structureCount"});
     // Without a "bios" section the board gets the plain BIOS segment here.
     if (!root.optional("bios"))
-        board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(0x10000, 0));
+        board.memory().addRegion(kBiosSegment, std::vector<uint8_t>(hardware::kBiosSegmentSize, 0));
 
     const auto entryField = smbios->optional("entryPoint");
     const auto entryPoint =

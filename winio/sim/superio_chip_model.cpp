@@ -1,5 +1,7 @@
 #include "winio/sim/superio_chip_model.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::sim {
 
 namespace {
@@ -20,7 +22,8 @@ SuperIoChip::SuperIoChip(Method method, uint16_t port) : method_(method), port_(
             break;
         // ITE chips expect the last key byte to match their own port.
         case Method::Ite:
-            enterKey_ = {0x87, 0x01, 0x55, static_cast<uint8_t>(port == 0x2E ? 0x55 : 0xAA)};
+            enterKey_ = {0x87, 0x01, 0x55,
+                         static_cast<uint8_t>(port == hardware::kSuperIoPort2E ? 0x55 : 0xAA)};
             break;
     }
 }

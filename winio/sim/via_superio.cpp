@@ -1,5 +1,7 @@
 #include "winio/sim/via_superio.h"
 
+#include "hardware/pc_addresses.h"
+
 namespace zelkora::winio::sim {
 
 namespace {
@@ -15,18 +17,18 @@ bool ViaSuperIo::enabled() const {
 }
 
 bool ViaSuperIo::decodes(uint16_t port) const {
-    return port == kIndexPort || port == kIndexPort + 1;
+    return port == hardware::kSuperIoPort3F0 || port == hardware::kSuperIoPort3F0 + 1;
 }
 
 uint32_t ViaSuperIo::read(uint16_t port, unsigned /*size*/) {
     if (!enabled()) return 0xFF;
-    if (port == kIndexPort) return index_;
+    if (port == hardware::kSuperIoPort3F0) return index_;
     return registers_[index_].value_or(index_);
 }
 
 void ViaSuperIo::write(uint16_t port, uint32_t value, unsigned /*size*/) {
     if (!enabled()) return;
-    if (port == kIndexPort) {
+    if (port == hardware::kSuperIoPort3F0) {
         index_ = static_cast<uint8_t>(value);
     } else {
         registers_[index_] = static_cast<uint8_t>(value);

@@ -14,8 +14,6 @@ namespace zelkora::winio::sim {
 // function 00:07.0 is set. Registers it does not implement echo the index.
 class ViaSuperIo : public PortDevice {
   public:
-    static constexpr uint16_t kIndexPort = 0x3F0;
-
     explicit ViaSuperIo(const PciConfigMechanism1* pci) : pci_(pci) {}
 
     void setRegister(uint8_t reg, uint8_t value) { registers_[reg] = value; }
