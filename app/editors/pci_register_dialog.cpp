@@ -8,6 +8,7 @@
 #include "app/pages/record_text.h"
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/dialog_units.h"
 #include "app/shell/fonts.h"
 #include "app/shell/window_templates.h"
@@ -24,7 +25,7 @@ constexpr int kWidthDlu = 455;
 constexpr std::array<int, 3> kHeightDlu{277, 292, 292};
 
 constexpr std::array<TranslatedText, 16> kTexts{{
-    {"PciRegisterDialog", {"PCI Device", "PCI设备", "PCI裝置"}},
+    {"PCIRegisterDialog", {"PCI Device", "PCI设备", "PCI裝置"}},
     {"descriptionLabel", {"Device Description", "设  备  描  述", "裝  置  說  明"}},
     {"detailGroup", {"Detail Information", "详细信息", "詳細資料"}},
     {"hexGroup", {"Hex Information", "寄存器信息", "寄存器資料"}},
@@ -43,8 +44,18 @@ constexpr std::array<TranslatedText, 16> kTexts{{
 }};
 
 // Value fields, emptied before the bus is walked.
-constexpr std::array<int, 12> kValueFields{1015, 1016, 1018, 1019, 1020, 1021,
-                                           1022, 1023, 1024, 1230, 1231, 1232};
+constexpr std::array<int, 12> kValueFields{pci_control::kIrq,
+                                           pci_control::kVendorId,
+                                           pci_control::kRevision,
+                                           pci_control::kDeviceId,
+                                           pci_control::kSubsystem,
+                                           pci_control::kDeviceClass,
+                                           pci_control::kBusNumber,
+                                           pci_control::kDeviceNumber,
+                                           pci_control::kFunctionNumber,
+                                           register_control::kCurrentOffset,
+                                           register_control::kPendingOffset,
+                                           register_control::kPendingValue};
 
 uint32_t configDword(const uint8_t* config, unsigned offset) {
     return uint32_t{config[offset]} | uint32_t{config[offset + 1]} << 8 |
@@ -54,7 +65,7 @@ uint32_t configDword(const uint8_t* config, unsigned offset) {
 }  // namespace
 
 PCIRegisterDialog::PCIRegisterDialog(Language language, QWidget* parent)
-    : RegisterDialog(language, parent), ui_(std::make_unique<Ui::PciRegisterDialog>()) {
+    : RegisterDialog(language, parent), ui_(std::make_unique<Ui::PCIRegisterDialog>()) {
     loadResources();
     ui_->setupUi(this);
     useWindowFont(*this, language);
@@ -63,10 +74,11 @@ PCIRegisterDialog::PCIRegisterDialog(Language language, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/images/icon-130.png")));
     setFixedSize(dluToPixelsX(kWidthDlu),
                  dluToPixelsY(kHeightDlu[static_cast<std::size_t>(language)]));
-    attachForm(kList, kGrid);
+    attachForm(pci_control::kDeviceList, pci_control::kGrid);
 
     enumerate();
-    for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
+    for (int id : {register_control::kCurrentOffset, register_control::kPendingOffset,
+                   register_control::kPendingValue})
         setField(id, QStringLiteral("-"));
     // An empty bus leaves the grid and the fields empty.
     if (!records_.empty()) deviceList().setCurrentRow(0);
@@ -103,17 +115,18 @@ void PCIRegisterDialog::loadSelected() {
     }
 
     const uint8_t* bytes = record.Config;
-    setField(1022, hexByteText(record.Bus));
-    setField(1023, hexByteText(record.Device));
-    setField(1024, hexByteText(record.Function));
-    setField(1016, hexWordText(bytes[0x00] | bytes[0x01] << 8));
-    setField(1019, hexWordText(bytes[0x02] | bytes[0x03] << 8));
-    setField(1018, hexByteText(bytes[0x08]));
+    setField(pci_control::kBusNumber, hexByteText(record.Bus));
+    setField(pci_control::kDeviceNumber, hexByteText(record.Device));
+    setField(pci_control::kFunctionNumber, hexByteText(record.Function));
+    setField(pci_control::kVendorId, hexWordText(bytes[0x00] | bytes[0x01] << 8));
+    setField(pci_control::kDeviceId, hexWordText(bytes[0x02] | bytes[0x03] << 8));
+    setField(pci_control::kRevision, hexByteText(bytes[0x08]));
     // Double word 2Ch whatever the header type.
-    setField(1020, hexDwordText(configDword(bytes, 0x2C)));
+    setField(pci_control::kSubsystem, hexDwordText(configDword(bytes, 0x2C)));
     const uint8_t irq = bytes[0x3C];
-    setField(1015, irq == 0x00 || irq == 0xFF ? QStringLiteral("-") : hexByteText(irq));
-    setField(1021, recordText(record.ClassText));
+    setField(pci_control::kIrq,
+             irq == 0x00 || irq == 0xFF ? QStringLiteral("-") : hexByteText(irq));
+    setField(pci_control::kDeviceClass, recordText(record.ClassText));
 }
 
 bool PCIRegisterDialog::writeRegister(uint8_t offset, uint8_t value) {

@@ -10,7 +10,7 @@
 #include "zelkora/sysinfo.h"
 
 namespace Ui {
-class PciRegisterDialog;
+class PCIRegisterDialog;
 }
 
 namespace zelkora::app {
@@ -22,9 +22,6 @@ namespace zelkora::app {
 class PCIRegisterDialog : public RegisterDialog {
     Q_OBJECT
   public:
-    static constexpr int kList = 1017;
-    static constexpr int kGrid = 1009;
-
     explicit PCIRegisterDialog(Language language, QWidget* parent = nullptr);
     ~PCIRegisterDialog() override;
 
@@ -40,7 +37,7 @@ class PCIRegisterDialog : public RegisterDialog {
   private:
     void enumerate();
 
-    std::unique_ptr<Ui::PciRegisterDialog> ui_;
+    std::unique_ptr<Ui::PCIRegisterDialog> ui_;
     persist::LibraryPorts ports_;
     std::vector<PCIDeviceInfo> records_;
     RegisterToolTips toolTips_;

@@ -10,6 +10,7 @@
 #include "app/controls/control_id.h"
 #include "app/editors/hex_grid_ctrl.h"
 #include "app/editors/hex_grid_painter.h"
+#include "app/shell/control_ids.h"
 #include "common/pci_config.h"
 
 namespace zelkora::app {
@@ -73,9 +74,9 @@ void RegisterDialog::attachForm(int listId, int gridId) {
 
     // Click or arrow key in the list; the hidden Cancel button does the same.
     connect(list_, &QListWidget::currentRowChanged, this, [this] { selectionChanged(); });
-    connect(control<QPushButton>(this, kHiddenCancel), &QPushButton::clicked, this,
-            [this] { selectionChanged(); });
-    for (int id : {kRefresh, kHiddenChange}) {
+    connect(control<QPushButton>(this, register_control::kHiddenCancel), &QPushButton::clicked,
+            this, [this] { selectionChanged(); });
+    for (int id : {register_control::kRefresh, register_control::kHiddenChange}) {
         connect(control<QPushButton>(this, id), &QPushButton::clicked, this, [this] { refresh(); });
     }
 
@@ -86,20 +87,21 @@ void RegisterDialog::attachForm(int listId, int gridId) {
     connect(
         grid_, &CHexGridCtrl::HexNotifyPosition, this,
         [this](int position) {
-            if (!grid_->data().empty()) setField(kCurrentOffset, hexByteText(position));
+            if (!grid_->data().empty())
+                setField(register_control::kCurrentOffset, hexByteText(position));
         },
         Qt::DirectConnection);
     connect(
         grid_, &CHexGridCtrl::HexNotifyOffset, this,
         [this](int offset) {
             pendingOffset_ = offset;
-            setField(kPendingOffset, hexByteText(offset));
+            setField(register_control::kPendingOffset, hexByteText(offset));
         },
         Qt::DirectConnection);
     connect(
         grid_, &CHexGridCtrl::HexNotifyValue, this,
         [this](int value) {
-            setField(kPendingValue, hexByteText(value));
+            setField(register_control::kPendingValue, hexByteText(value));
             writePending(static_cast<uint8_t>(pendingOffset_), static_cast<uint8_t>(value));
         },
         Qt::DirectConnection);
@@ -182,7 +184,8 @@ void RegisterDialog::selectionChanged() {
     if (selected_ < 0) return;
     if (shownNotice_ == Notice::WriteRefused) setNotice(Notice::None);
     loadSelected();
-    for (int id : {kCurrentOffset, kPendingValue, kPendingOffset})
+    for (int id : {register_control::kCurrentOffset, register_control::kPendingValue,
+                   register_control::kPendingOffset})
         setField(id, kNone);
 }
 
@@ -199,12 +202,13 @@ void RegisterDialog::refresh() {
     // Nothing listed: nothing to write or to read.
     if (list_->count() == 0 || list_->currentRow() < 0) return;
     selected_ = list_->currentRow();
-    const QString offsetText = fieldText(kPendingOffset);
+    const QString offsetText = fieldText(register_control::kPendingOffset);
     const uint8_t offset = common::ParseHexByte(offsetText.left(2).toStdString());
-    const uint8_t value = common::ParseHexByte(fieldText(kPendingValue).left(2).toStdString());
+    const uint8_t value =
+        common::ParseHexByte(fieldText(register_control::kPendingValue).left(2).toStdString());
     if (offsetText != kNone) writePending(offset, value);
     loadSelected();
-    setField(kCurrentOffset, kNone);
+    setField(register_control::kCurrentOffset, kNone);
 }
 
 void RegisterDialog::keyPressEvent(QKeyEvent* event) {

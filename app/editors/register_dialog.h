@@ -24,13 +24,6 @@ class CHexGridCtrl;
 class RegisterDialog : public QDialog {
     Q_OBJECT
   public:
-    static constexpr int kCurrentOffset = 1230;
-    static constexpr int kPendingOffset = 1231;
-    static constexpr int kPendingValue = 1232;
-    static constexpr int kRefresh = 32804;
-    static constexpr int kHiddenChange = 32788;
-    static constexpr int kHiddenCancel = 1037;
-
     CHexGridCtrl& grid() const { return *grid_; }
     QListWidget& deviceList() const { return *list_; }
     // The text of a value field by its control number.

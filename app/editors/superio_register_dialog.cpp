@@ -8,6 +8,7 @@
 #include "app/pages/record_text.h"
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/dialog_units.h"
 #include "app/shell/fonts.h"
 #include "app/shell/window_templates.h"
@@ -24,7 +25,7 @@ constexpr int kWidthDlu = 410;
 constexpr std::array<int, 3> kHeightDlu{279, 291, 291};
 
 constexpr std::array<TranslatedText, 13> kTexts{{
-    {"SuperIoRegisterDialog", {"Super-I/O", "Super-I/O设备", "Super-I/O裝置"}},
+    {"SuperIORegisterDialog", {"Super-I/O", "Super-I/O设备", "Super-I/O裝置"}},
     {"descriptionLabel", {"Device Description", "设  备  描  述", "裝  置  說  明"}},
     {"detailGroup", {"Detail Information", "详细信息", "詳細資料"}},
     {"hexGroup", {"Hex Information", "寄存器信息", "寄存器資料"}},
@@ -39,7 +40,11 @@ constexpr std::array<TranslatedText, 13> kTexts{{
     {"offsetLabel", {"Current Offset", "当前偏移地址", "當前偏移地址"}},
 }};
 
-constexpr std::array<int, 8> kValueFields{1036, 1035, 1039, 1034, 1033, 1230, 1232, 1231};
+constexpr std::array<int, 8> kValueFields{
+    superio_control::kChipType,      superio_control::kChipId,
+    superio_control::kChipRevision,  superio_control::kIoAddress,
+    superio_control::kDeviceClass,   register_control::kCurrentOffset,
+    register_control::kPendingValue, register_control::kPendingOffset};
 
 QString ioAddressText(const SuperIODeviceInfo& record) {
     const auto range = [](unsigned start, unsigned end) {
@@ -72,7 +77,7 @@ QString unlistedChipId(const SuperIODeviceInfo& record) {
 
 SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
                                              std::string_view descriptionFile)
-    : RegisterDialog(language, parent), ui_(std::make_unique<Ui::SuperIoRegisterDialog>()) {
+    : RegisterDialog(language, parent), ui_(std::make_unique<Ui::SuperIORegisterDialog>()) {
     loadResources();
     ui_->setupUi(this);
     useWindowFont(*this, language);
@@ -81,10 +86,11 @@ SuperIORegisterDialog::SuperIORegisterDialog(Language language, QWidget* parent,
     setWindowIcon(QIcon(QStringLiteral(":/images/icon-130.png")));
     setFixedSize(dluToPixelsX(kWidthDlu),
                  dluToPixelsY(kHeightDlu[static_cast<std::size_t>(language)]));
-    attachForm(kList, kGrid);
+    attachForm(superio_control::kDeviceList, superio_control::kGrid);
 
     enumerate(descriptionFile);
-    for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
+    for (int id : {register_control::kCurrentOffset, register_control::kPendingOffset,
+                   register_control::kPendingValue})
         setField(id, QStringLiteral("-"));
     if (listing_.records.empty()) {
         setNotice(listing_.portsReachable ? Notice::NoChip : Notice::NoPortAccess);
@@ -116,13 +122,13 @@ void SuperIORegisterDialog::enumerate(std::string_view descriptionFile) {
 
     // Every entry belongs to the same chip: the last one's findings are shown.
     const SuperIODeviceInfo& last = listing_.records.back();
-    setField(1036, QString::fromUtf8(listing_.chipType.c_str()));
+    setField(superio_control::kChipType, QString::fromUtf8(listing_.chipType.c_str()));
     if (showsSixteenBitId(last)) {
-        setField(1035, hexWordText(last.ChipID16));
-        setField(1039, hexByteText(last.ChipRevision16));
+        setField(superio_control::kChipId, hexWordText(last.ChipID16));
+        setField(superio_control::kChipRevision, hexByteText(last.ChipRevision16));
     } else {
-        setField(1035, hexByteText(last.ChipID));
-        setField(1039, hexByteText(last.ChipRevision));
+        setField(superio_control::kChipId, hexByteText(last.ChipID));
+        setField(superio_control::kChipRevision, hexByteText(last.ChipRevision));
     }
 }
 
@@ -143,8 +149,8 @@ void SuperIORegisterDialog::loadSelected() {
         // Nothing defined was read: no bytes to show or to type over.
         showRegisters({});
     }
-    setField(1034, ioAddressText(record));
-    setField(1033, recordText(record.DeviceClass));
+    setField(superio_control::kIoAddress, ioAddressText(record));
+    setField(superio_control::kDeviceClass, recordText(record.DeviceClass));
 }
 
 bool SuperIORegisterDialog::writeRegister(uint8_t offset, uint8_t value) {
@@ -152,7 +158,8 @@ bool SuperIORegisterDialog::writeRegister(uint8_t offset, uint8_t value) {
         // Nothing is written to a chip of unknown layout: the grid goes back
         // to the bytes read and no edit is left pending for Refresh.
         showRegisters(globals_);
-        for (int id : {kCurrentOffset, kPendingOffset, kPendingValue})
+        for (int id : {register_control::kCurrentOffset, register_control::kPendingOffset,
+                       register_control::kPendingValue})
             setField(id, QStringLiteral("-"));
         return true;
     }

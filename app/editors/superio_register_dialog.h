@@ -12,7 +12,7 @@
 #include "app/persist/library_ports.h"
 
 namespace Ui {
-class SuperIoRegisterDialog;
+class SuperIORegisterDialog;
 }
 
 namespace zelkora::app {
@@ -26,9 +26,6 @@ namespace zelkora::app {
 class SuperIORegisterDialog : public RegisterDialog {
     Q_OBJECT
   public:
-    static constexpr int kList = 1030;
-    static constexpr int kGrid = 1010;
-
     // `descriptionFile` lies beside the program unless it is an absolute path.
     explicit SuperIORegisterDialog(Language language, QWidget* parent = nullptr,
                                    std::string_view descriptionFile = kDialogDescriptionFile);
@@ -46,7 +43,7 @@ class SuperIORegisterDialog : public RegisterDialog {
   private:
     void enumerate(std::string_view descriptionFile);
 
-    std::unique_ptr<Ui::SuperIoRegisterDialog> ui_;
+    std::unique_ptr<Ui::SuperIORegisterDialog> ui_;
     persist::LibraryPorts ports_;
     SuperIoListing listing_;
     RegisterToolTips toolTips_;

@@ -8,6 +8,7 @@
 #include "app/controls/hyperlink_label.h"
 #include "app/pages/translated_texts.h"
 #include "app/shell/app_resources.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/fonts.h"
 #include "ui_about_page.h"
 
@@ -51,11 +52,11 @@ struct WebLink {
     const char* address;
 };
 constexpr std::array<WebLink, 5> kWebLinks{{
-    {1023, "http://www.example.com/"},
-    {1025, "http://www.example.com/download/"},
-    {1027, "http://www.example.com/testreport/"},
-    {1026, "http://forum.example.com/"},
-    {1024, "http://www.example.com/faq/"},
+    {about_control::kWebSite, "http://www.example.com/"},
+    {about_control::kDownload, "http://www.example.com/download/"},
+    {about_control::kTestReport, "http://www.example.com/testreport/"},
+    {about_control::kForum, "http://forum.example.com/"},
+    {about_control::kFaq, "http://www.example.com/faq/"},
 }};
 
 const QCursor& handCursor() {
@@ -86,7 +87,7 @@ AboutPage::AboutPage(Language language, QWidget* parent)
 AboutPage::~AboutPage() = default;
 
 void AboutPage::fillTelephoneList(Language language) {
-    auto* list = control<QComboBox>(this, kTelephoneList);
+    auto* list = control<QComboBox>(this, about_control::kTelephoneList);
     list->clear();
     for (const Office* office : kOfficeOrder[static_cast<std::size_t>(language)]) {
         list->addItem(QString::fromUtf8(inLanguage(office->region, language)) +

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <memory>
 
 #include <QWidget>
@@ -18,9 +17,6 @@ namespace zelkora::app {
 class AboutPage : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int kTelephoneList = 1032;
-    static constexpr std::array<int, 5> kLinks{1023, 1025, 1027, 1026, 1024};
-
     AboutPage(Language language, QWidget* parent = nullptr);
     ~AboutPage() override;
 

@@ -6,6 +6,7 @@
 #include "app/pages/ide_texts.h"
 #include "app/pages/record_text.h"
 #include "app/pages/translated_texts.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/fonts.h"
 #include "ui_ide_page.h"
 
@@ -51,23 +52,23 @@ void IdePage::refresh() {
 }
 
 void IdePage::showRecords(std::span<const IDEDeviceInfo> records) {
-    const std::size_t shown = std::min(records.size(), kValueFields.size());
+    const std::size_t shown = std::min(records.size(), ide_control::kValueFields.size());
     for (std::size_t group = 0; group < shown; ++group) {
         const IDEDeviceInfo& device = records[group];
-        const auto& fields = kValueFields[group];
+        const auto& fields = ide_control::kValueFields[group];
         if (device.DeviceType == 0) {
             for (int id : fields)
                 setField(id, QString::fromLatin1(ide::kNone));
             continue;
         }
-        setField(fields[0], recordText(device.SerialNumber));
-        setField(fields[1], recordText(device.ModelNumber));
-        setField(fields[2], recordText(device.FirmwareRev));
-        setField(fields[3], ide::mediaTypeText(device.GenCfgInfo));
-        setField(fields[4], ide::majorVersionText(device.MajorVersion));
-        setField(fields[5], ide::dmaModeText(device.DMACapability));
-        setField(fields[6], ide::pioModeText(device.PIOCapability));
-        setField(fields[7], ide::capacityText(device));
+        setField(fields[ide_control::kSerialNumber], recordText(device.SerialNumber));
+        setField(fields[ide_control::kModelNumber], recordText(device.ModelNumber));
+        setField(fields[ide_control::kFirmwareRev], recordText(device.FirmwareRev));
+        setField(fields[ide_control::kMediaType], ide::mediaTypeText(device.GenCfgInfo));
+        setField(fields[ide_control::kMajorVersion], ide::majorVersionText(device.MajorVersion));
+        setField(fields[ide_control::kDmaMode], ide::dmaModeText(device.DMACapability));
+        setField(fields[ide_control::kPioMode], ide::pioModeText(device.PIOCapability));
+        setField(fields[ide_control::kCapacity], ide::capacityText(device));
     }
 }
 

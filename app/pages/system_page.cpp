@@ -6,6 +6,7 @@
 #include "app/pages/record_text.h"
 #include "app/pages/system_formats.h"
 #include "app/pages/translated_texts.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/fonts.h"
 #include "ui_system_page.h"
 #include "zelkora/sysinfo.h"
@@ -67,44 +68,44 @@ void SystemPage::fill() {
     GetMotherBoardInfo(&board);
     GetProcessorInfo(&processor);
 
-    setField(1058, recordText(processor.CPUVersionStr));
-    setField(1060, recordText(processor.CPUVendorID));
-    setField(1087, recordText(processor.CPUSocketType));
-    setField(1062, system::hexText(processor.CPUFamily));
-    setField(1027, system::hexText(processor.CPUModel));
-    setField(1040, system::hexText(processor.CPUStepping));
-    setField(1029, QString::number(processor.CPUSpeed));
-    setField(1084, QString::number(processor.CPUExtendedClock));
-    setField(1041, system::ratioText(processor.CPURatio));
+    setField(system_control::kProcessor, recordText(processor.CPUVersionStr));
+    setField(system_control::kVendor, recordText(processor.CPUVendorID));
+    setField(system_control::kSocketType, recordText(processor.CPUSocketType));
+    setField(system_control::kFamily, system::hexText(processor.CPUFamily));
+    setField(system_control::kModel, system::hexText(processor.CPUModel));
+    setField(system_control::kStepping, system::hexText(processor.CPUStepping));
+    setField(system_control::kInClock, QString::number(processor.CPUSpeed));
+    setField(system_control::kFsb, QString::number(processor.CPUExtendedClock));
+    setField(system_control::kRatio, system::ratioText(processor.CPURatio));
 
     // A failed version query leaves the OS fields as they were.
     OSVersionInfo os{};
     if (GetOSVersionInfo(&os) == 1) {
-        setField(1042, recordText(os.OSNameString));
-        setField(1028, system::versionText(os));
-        setField(1044, recordText(os.OtherInfo));
+        setField(system_control::kOsName, recordText(os.OSNameString));
+        setField(system_control::kOsVersion, system::versionText(os));
+        setField(system_control::kOtherInfo, recordText(os.OtherInfo));
     }
 
     MemoryInfo memory{};
     GetMemoryInfo(&memory);
-    setField(1045, system::kilobytesText(memory.TotalPhysicalMem));
-    setField(1043, system::kilobytesText(memory.AvailPhysicalMem));
-    setField(1046, system::kilobytesText(memory.TotalPageFiles));
+    setField(system_control::kTotalSize, system::kilobytesText(memory.TotalPhysicalMem));
+    setField(system_control::kAvailablePhysical, system::kilobytesText(memory.AvailPhysicalMem));
+    setField(system_control::kTotalPages, system::kilobytesText(memory.TotalPageFiles));
 
     GeneralInfo general{};
     GetGeneralInfo(&general);
-    setField(1014, recordText(general.ComputerName));
-    setField(1018, recordText(general.CurrentUser));
-    setField(1021, recordText(general.LocalLanguage));
-    setField(kDateTimeField, recordText(general.CurrentDateTime));
+    setField(system_control::kComputerName, recordText(general.ComputerName));
+    setField(system_control::kCurrentUser, recordText(general.CurrentUser));
+    setField(system_control::kLanguage, recordText(general.LocalLanguage));
+    setField(system_control::kDateTime, recordText(general.CurrentDateTime));
 
-    setField(1076, recordText(board.Manufacture));
-    setField(1075, recordText(board.ModelName));
-    setField(1074, recordText(board.RevisionVer));
-    setField(1073, recordText(board.ReleaseDate));
-    setField(1083, recordText(board.BIOSVendor));
-    setField(1082, recordText(board.BIOSRevision));
-    setField(1081, QString::number(board.BIOSRomSize));
+    setField(system_control::kBoardManufacturer, recordText(board.Manufacture));
+    setField(system_control::kBoardModel, recordText(board.ModelName));
+    setField(system_control::kBoardRevision, recordText(board.RevisionVer));
+    setField(system_control::kBoardReleaseDate, recordText(board.ReleaseDate));
+    setField(system_control::kBiosVendor, recordText(board.BIOSVendor));
+    setField(system_control::kBiosVersion, recordText(board.BIOSRevision));
+    setField(system_control::kRomSize, QString::number(board.BIOSRomSize));
 
     // One clock: a second fill restarts it rather than adding another.
     clock_.start();
@@ -113,7 +114,7 @@ void SystemPage::fill() {
 void SystemPage::showDateTime() {
     GeneralInfo general{};
     GetGeneralInfo(&general);
-    setField(kDateTimeField, recordText(general.CurrentDateTime));
+    setField(system_control::kDateTime, recordText(general.CurrentDateTime));
 }
 
 }  // namespace zelkora::app

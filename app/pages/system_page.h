@@ -19,7 +19,6 @@ class SystemPage : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kClockPeriodMs = 1000;
-    static constexpr int kDateTimeField = 1020;
 
     SystemPage(Language language, QWidget* parent = nullptr);
     ~SystemPage() override;

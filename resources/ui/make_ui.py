@@ -334,7 +334,7 @@ def pci_register_dialog():
              cell("revisionLabel", "Revision", 1018)],
             [cell("subsystemLabel", "SubSystem", 1020, 3), cell("irqLabel", "IRQ", 1015)],
             [cell("classLabel", "Device Class", 1021, 5)]]
-    return register_dialog("PciRegisterDialog", "PCI Device", 1017, 1009, rows, 682, 450)
+    return register_dialog("PCIRegisterDialog", "PCI Device", 1017, 1009, rows, 682, 450)
 
 
 def superio_register_dialog():
@@ -344,7 +344,7 @@ def superio_register_dialog():
               1039, 1)],
             [([("classLabel", "Device Class")], 1033, 3)],
             [([("addressLabel", "I/O Address")], 1034, 3)]]
-    return register_dialog("SuperIoRegisterDialog", "Super-I/O", 1030, 1010, rows, 615, 453)
+    return register_dialog("SuperIORegisterDialog", "Super-I/O", 1030, 1010, rows, 615, 453)
 
 
 if __name__ == "__main__":

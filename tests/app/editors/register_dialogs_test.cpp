@@ -12,6 +12,7 @@
 #include "app/editors/hex_grid_ctrl.h"
 #include "app/editors/pci_register_dialog.h"
 #include "app/editors/superio_register_dialog.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/main_window.h"
 #include "tests/persist/demo_machine.h"
 #include "tests/support/fake_root.h"
@@ -125,19 +126,24 @@ class RegisterDialogsTest : public QObject {
         PCIRegisterDialog dialog(Language::English);
         QCOMPARE(dialog.deviceList().currentRow(), 0);
         // IRQ 00h shows as "-".
-        QCOMPARE(fields(dialog, {1022, 1016, 1019, 1020, 1015, 1230, 1231, 1232}),
+        QCOMPARE(fields(dialog, {pci_control::kBusNumber, pci_control::kVendorId,
+                                 pci_control::kDeviceId, pci_control::kSubsystem, pci_control::kIrq,
+                                 register_control::kCurrentOffset, register_control::kPendingOffset,
+                                 register_control::kPendingValue}),
                  QStringLiteral("00h|8086h|2570h|80F21043h|-|-|-|-"));
         focusGrid(dialog, board);
 
         // Host bridge 00:00.0, dword 01h = bytes 04h-07h: 06h 00h 90h 00h.
         clickByte(dialog.grid(), 0x04);
-        QCOMPARE(field(dialog, 1230), QStringLiteral("04h"));
+        QCOMPARE(field(dialog, register_control::kCurrentOffset), QStringLiteral("04h"));
         QTest::keyClick(&dialog.grid(), Qt::Key_3, {});
         QTest::keyClick(&dialog.grid(), Qt::Key_F, {});
         Trace expected = configByteWrite(0x8000'0004, 0x0090'0006, 0x0090'0036);
         expected += configByteWrite(0x8000'0004, 0x0090'0036, 0x0090'003F);
         QCOMPARE(takeTrace(board), expected);
-        QCOMPARE(fields(dialog, {1230, 1231, 1232}), QStringLiteral("05h|04h|3Fh"));
+        QCOMPARE(fields(dialog, {register_control::kCurrentOffset, register_control::kPendingOffset,
+                                 register_control::kPendingValue}),
+                 QStringLiteral("05h|04h|3Fh"));
         QVERIFY(dialog.notice().isEmpty());
 
         // Refresh writes the pending byte again, then re-reads all 64 dwords.
@@ -148,7 +154,9 @@ class RegisterDialogsTest : public QObject {
                  configByteWrite(0x8000'0004, 0x0090'003F, 0x0090'003F));
         QCOMPARE(trace.back(), portRead(0xCFC, 0, 4));
         // Only a selection clears the offset.
-        QCOMPARE(fields(dialog, {1230, 1231}), QStringLiteral("-|04h"));
+        QCOMPARE(
+            fields(dialog, {register_control::kCurrentOffset, register_control::kPendingOffset}),
+            QStringLiteral("-|04h"));
         QCOMPARE(shownByte(dialog, 0x04), 0x3F);
 
         // Another entry: pending edit gone, so Refresh only reads.
@@ -158,14 +166,15 @@ class RegisterDialogsTest : public QObject {
         });
         QVERIFY(ide != records.end());
         dialog.deviceList().setCurrentRow(static_cast<int>(ide - records.begin()));
-        QCOMPARE(fields(dialog, {1015, 1231}), QStringLiteral("-|-"));  // IRQ FFh
+        QCOMPARE(fields(dialog, {pci_control::kIrq, register_control::kPendingOffset}),
+                 QStringLiteral("-|-"));  // IRQ FFh
         takeTrace(board);
         dialog.refresh();
         trace = takeTrace(board);
         QCOMPARE(trace.size(), 128u);
         QVERIFY(!writesAny(trace));
         dialog.deviceList().setCurrentRow(2);  // 00:09.0, IRQ 0Bh
-        QCOMPARE(field(dialog, 1015), QStringLiteral("0Bh"));
+        QCOMPARE(field(dialog, pci_control::kIrq), QStringLiteral("0Bh"));
     }
 
     void pciBridgeShowsDword2CAndEscapeClosesOnlyOutsideTheGrid() {
@@ -178,7 +187,7 @@ class RegisterDialogsTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("PCI设备"));
         QCOMPARE(dialog.height(), 292 * 13 / 8);
         dialog.deviceList().setCurrentRow(1);  // 00:01.0, header type 1
-        QCOMPARE(field(dialog, 1020), QStringLiteral("56000034h"));
+        QCOMPARE(field(dialog, pci_control::kSubsystem), QStringLiteral("56000034h"));
         focusGrid(dialog, machine->board());
         QTest::keyClick(&dialog.grid(), Qt::Key_Escape);
         QVERIFY(dialog.isVisible());
@@ -188,7 +197,10 @@ class RegisterDialogsTest : public QObject {
     }
 
     void pciEmptyBusAndRefusedWrites() {
-        expectEmptyAndSilent<PCIRegisterDialog>({1015, 1016, 1020, 1021, 1022, 1230}, "|||||-");
+        expectEmptyAndSilent<PCIRegisterDialog>(
+            {pci_control::kIrq, pci_control::kVendorId, pci_control::kSubsystem,
+             pci_control::kDeviceClass, pci_control::kBusNumber, register_control::kCurrentOffset},
+            "|||||-");
         auto machine = demoBoard();
         machine->driver().refuseWrite =
             testing::configDataPort;  // as for a user who may not write them
@@ -216,12 +228,14 @@ class RegisterDialogsTest : public QObject {
         QCOMPARE(records[2].LogicalDevice, 3);  // UART B
         QCOMPARE(records[3].LogicalDevice, 1);
         QCOMPARE(dialog.listing().configPort, 0x2E);
-        QCOMPARE(fields(dialog, {1036, 1035, 1039, 1034}),
+        QCOMPARE(fields(dialog, {superio_control::kChipType, superio_control::kChipId,
+                                 superio_control::kChipRevision, superio_control::kIoAddress}),
                  QStringLiteral("Winbond W83627HF/F/HG/G|52h|17h|03F0h - 03F7h"));
         QCOMPARE(shownByte(dialog, 0x74), 0x02);
 
         dialog.deviceList().setCurrentRow(3);
-        QCOMPARE(field(dialog, 1034), QStringLiteral("0378h - 037Fh;0778h - 077Ah"));
+        QCOMPARE(field(dialog, superio_control::kIoAddress),
+                 QStringLiteral("0378h - 037Fh;0778h - 077Ah"));
         QCOMPARE(shownByte(dialog, 0xF0), 0x3B);
         focusGrid(dialog, machine->board());
         clickByte(dialog.grid(), 0xF0);
@@ -230,7 +244,7 @@ class RegisterDialogsTest : public QObject {
                              portWrite(0x2F, 0x01), portWrite(0x2E, 0xF0), portWrite(0x2F, 0x5B),
                              portWrite(0x2E, 0xAA)};
         QCOMPARE(takeTrace(machine->board()), expected);
-        QCOMPARE(field(dialog, 1232), QStringLiteral("5Bh"));
+        QCOMPARE(field(dialog, register_control::kPendingValue), QStringLiteral("5Bh"));
         dialog.refresh();
         QCOMPARE(shownByte(dialog, 0xF0), 0x5B);  // read back from the chip
     }
@@ -247,7 +261,9 @@ class RegisterDialogsTest : public QObject {
         SuperIORegisterDialog dialog(Language::English);
         QVERIFY(dialog.deviceList().count() > 0);
         QCOMPARE(dialog.listing().manufacturer, std::string("ITE"));
-        QCOMPARE(fields(dialog, {1036, 1035, 1039}), QStringLiteral("ITE IT8712F|8712h|07h"));
+        QCOMPARE(fields(dialog, {superio_control::kChipType, superio_control::kChipId,
+                                 superio_control::kChipRevision}),
+                 QStringLiteral("ITE IT8712F|8712h|07h"));
         focusGrid(dialog, machine->board());
         clickByte(dialog.grid(), 0x61);
         QTest::keyClick(&dialog.grid(), Qt::Key_E);
@@ -272,7 +288,7 @@ class RegisterDialogsTest : public QObject {
         SuperIORegisterDialog dialog(Language::English);
         QVERIFY(dialog.deviceList().count() > 0);
         QCOMPARE(dialog.listing().manufacturer, std::string("VIA VT686"));
-        QCOMPARE(field(dialog, 1036), QStringLiteral("VIA VT82C686"));
+        QCOMPARE(field(dialog, superio_control::kChipType), QStringLiteral("VIA VT82C686"));
         QCOMPARE(shownByte(dialog, 0xE3), 0xFC);
         QCOMPARE(shownByte(dialog, 0xE6), 0x00);  // the bridge echoes an unset index
         QVERIFY(dialog.notice().isEmpty());
@@ -289,8 +305,9 @@ class RegisterDialogsTest : public QObject {
 
     void superIoWithoutChipOrWithAnUnlistedOneWritesNothing() {
         expectEmptyAndSilent<SuperIORegisterDialog>(
-            {1033, 1034, 1035, 1036, 1039}, "||||",
-            "No Super-I/O chip answered on ports 2Eh, 4Eh, 370h or 3F0h.");
+            {superio_control::kDeviceClass, superio_control::kIoAddress, superio_control::kChipId,
+             superio_control::kChipType, superio_control::kChipRevision},
+            "||||", "No Super-I/O chip answered on ports 2Eh, 4Eh, 370h or 3F0h.");
         // An ITE chip that the file does not list: its global registers, read
         // with the ITE key that found it, whatever entry is chosen.
         auto machine = demoBoard([](nlohmann::json& m) {
@@ -319,7 +336,9 @@ class RegisterDialogsTest : public QObject {
         QTest::keyClicks(&dialog.grid(), QStringLiteral("3F"));
         QVERIFY(takeTrace(machine->board()).empty());
         QCOMPARE(shown(), globals);
-        QCOMPARE(fields(dialog, {1230, 1231, 1232}), QStringLiteral("-|-|-"));
+        QCOMPARE(fields(dialog, {register_control::kCurrentOffset, register_control::kPendingOffset,
+                                 register_control::kPendingValue}),
+                 QStringLiteral("-|-|-"));
         dialog.deviceList().setCurrentRow(1);
         Trace expected;
         for (uint8_t reg = 0; reg < 0x30; ++reg) {

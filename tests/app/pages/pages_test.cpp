@@ -13,6 +13,7 @@
 #include "app/pages/ide_texts.h"
 #include "app/pages/system_formats.h"
 #include "app/pages/system_page.h"
+#include "app/shell/control_ids.h"
 #include "common/fixed_text.h"
 #include "tests/support/simulated_machine.h"
 
@@ -45,9 +46,32 @@ IDEDeviceInfo ataDisk() {
     return disk;
 }
 
-constexpr int kSystemFields[] = {1014, 1018, 1021, 1020, 1042, 1028, 1044, 1045, 1043,
-                                 1046, 1058, 1060, 1087, 1062, 1027, 1040, 1029, 1084,
-                                 1041, 1076, 1075, 1074, 1073, 1083, 1082, 1081};
+constexpr int kSystemFields[] = {system_control::kComputerName,
+                                 system_control::kCurrentUser,
+                                 system_control::kLanguage,
+                                 system_control::kDateTime,
+                                 system_control::kOsName,
+                                 system_control::kOsVersion,
+                                 system_control::kOtherInfo,
+                                 system_control::kTotalSize,
+                                 system_control::kAvailablePhysical,
+                                 system_control::kTotalPages,
+                                 system_control::kProcessor,
+                                 system_control::kVendor,
+                                 system_control::kSocketType,
+                                 system_control::kFamily,
+                                 system_control::kModel,
+                                 system_control::kStepping,
+                                 system_control::kInClock,
+                                 system_control::kFsb,
+                                 system_control::kRatio,
+                                 system_control::kBoardManufacturer,
+                                 system_control::kBoardModel,
+                                 system_control::kBoardRevision,
+                                 system_control::kBoardReleaseDate,
+                                 system_control::kBiosVendor,
+                                 system_control::kBiosVersion,
+                                 system_control::kRomSize};
 
 constexpr char kSystemMachine[] = R"({"system": {
   "computerName": "BENCH-1", "userName": "tester", "clock": "2003-03-05 09:07:02",
@@ -78,7 +102,7 @@ class PagesTest : public QObject {
         QFETCH(Language, language);
         QFETCH(QStringList, regions);
         AboutPage page(language);
-        auto* list = control<QComboBox>(&page, AboutPage::kTelephoneList);
+        auto* list = control<QComboBox>(&page, about_control::kTelephoneList);
         QCOMPARE(list->count(), 6);
         QCOMPARE(list->currentIndex(), 0);
         for (int i = 0; i < 6; ++i) {
@@ -90,7 +114,7 @@ class PagesTest : public QObject {
     void fiveBlueUnderlinedLinksWithTheHandCursor() {
         AboutPage page(Language::English);
         QStringList opened;
-        for (int id : AboutPage::kLinks) {
+        for (int id : about_control::kLinks) {
             auto* link = control<HyperlinkLabel>(&page, id);
             QVERIFY(link);
             QVERIFY(link->link());
@@ -102,7 +126,7 @@ class PagesTest : public QObject {
         }
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
-        QTest::mouseClick(control<HyperlinkLabel>(&page, 1026), Qt::LeftButton);
+        QTest::mouseClick(control<HyperlinkLabel>(&page, about_control::kForum), Qt::LeftButton);
         QCOMPARE(opened, QStringList{"http://forum.example.com/"});
     }
 
@@ -158,12 +182,12 @@ class PagesTest : public QObject {
         const IDEDeviceInfo cdRom{4, 0x55, 0x8580, 0x0004, 0x0001, 0x55AA, 12345, {}, {}, {}};
         const IDEDeviceInfo records[] = {ataDisk(), IDEDeviceInfo{}, cdRom, IDEDeviceInfo{}};
         page.showRecords(records);
-        QCOMPARE(fields(page, IdePage::kValueFields[0]),
+        QCOMPARE(fields(page, ide_control::kValueFields[0]),
                  QStringLiteral("    WD-WMA9N1234567|WDC WD400BB-00DEA0|05.03E05|"
                                 "Not removable|ATA/ATAPI-6|Ultra DMA 5|PIO mode 4|40020"));
-        QCOMPARE(fields(page, IdePage::kValueFields[1]),
+        QCOMPARE(fields(page, ide_control::kValueFields[1]),
                  QStringLiteral("None|None|None|None|None|None|None|None"));
-        QCOMPARE(fields(page, IdePage::kValueFields[2]),
+        QCOMPARE(fields(page, ide_control::kValueFields[2]),
                  QStringLiteral("|||Removable device|SupportsATA-2|Unknown|PIO mode 3|-"));
     }
 
@@ -174,7 +198,7 @@ class PagesTest : public QObject {
         records[4] = ataDisk();
         page.showRecords(records);
         int none = 0;
-        for (const auto& group : IdePage::kValueFields) {
+        for (const auto& group : ide_control::kValueFields) {
             for (int id : group)
                 none += field(page, id) == "None";
         }
@@ -188,7 +212,7 @@ class PagesTest : public QObject {
         IdePage page(Language::English);
         page.refresh();  // the library is not open: no list
         QVERIFY(page.records().empty());
-        for (const auto& group : IdePage::kValueFields) {
+        for (const auto& group : ide_control::kValueFields) {
             for (int id : group)
                 QCOMPARE(field(page, id), QStringLiteral("Static"));
         }
@@ -199,9 +223,10 @@ class PagesTest : public QObject {
         for (int id : kSystemFields)
             QCOMPARE(field(page, id), QStringLiteral("Static"));
         QVERIFY(!page.clock().isActive());
-        QCOMPARE(field(page, 1030), QStringLiteral("物理内存"));
-        QCOMPARE(control<QWidget>(&page, 1012)->property("title").toString(),
-                 QStringLiteral("系统环境"));
+        QCOMPARE(field(page, system_control::kTotalSizeLabel), QStringLiteral("物理内存"));
+        QCOMPARE(
+            control<QWidget>(&page, system_control::kSystemGroup)->property("title").toString(),
+            QStringLiteral("系统环境"));
     }
 
     void systemFillFormatsTheRecords() {
@@ -210,7 +235,10 @@ class PagesTest : public QObject {
         SystemPage page(Language::English);
         page.fill();
         // 4194303: the available memory is shifted unsigned.
-        QCOMPARE(fields(page, {1014, 1018, 1020, 1028, 1044, 1045, 1043, 1046}),
+        QCOMPARE(fields(page, {system_control::kComputerName, system_control::kCurrentUser,
+                               system_control::kDateTime, system_control::kOsVersion,
+                               system_control::kOtherInfo, system_control::kTotalSize,
+                               system_control::kAvailablePhysical, system_control::kTotalPages}),
                  QStringLiteral("BENCH-1|tester|2003/3/5 9:7:2|5.1.2600|Service Pack 2|524288|"
                                 "4194303|0"));
         for (int id : kSystemFields)
@@ -230,8 +258,8 @@ class PagesTest : public QObject {
         QVERIFY(page.clock().isActive());
         QCOMPARE(page.clock().interval(), 1000);
         // The clock rewrites the date and time field on its own.
-        control<QLabel>(&page, SystemPage::kDateTimeField)->setText(QStringLiteral("stale"));
-        QTRY_VERIFY_WITH_TIMEOUT(field(page, SystemPage::kDateTimeField) != "stale", 3000);
+        control<QLabel>(&page, system_control::kDateTime)->setText(QStringLiteral("stale"));
+        QTRY_VERIFY_WITH_TIMEOUT(field(page, system_control::kDateTime) != "stale", 3000);
     }
 
     void failedVersionQueryKeepsTheOsFields() {
@@ -246,7 +274,9 @@ class PagesTest : public QObject {
             "version": {"queryFails": true}}})");
         QVERIFY(failing.open());
         page.fill();
-        QCOMPARE(fields(page, {1042, 1028, 1044, 1014, 1045}),
+        QCOMPARE(fields(page, {system_control::kOsName, system_control::kOsVersion,
+                               system_control::kOtherInfo, system_control::kComputerName,
+                               system_control::kTotalSize}),
                  QStringLiteral("Microsoft Windows XP|5.1.2600|Service Pack 2|OTHER|1024"));
     }
 };

@@ -24,6 +24,7 @@
 #include "app/pages/ide_page.h"
 #include "app/shell/band_widget.h"
 #include "app/shell/command_ids.h"
+#include "app/shell/control_ids.h"
 #include "app/shell/fonts.h"
 #include "app/shell/main_window.h"
 #include "app/shell/reminder_dialog.h"
@@ -263,7 +264,8 @@ class WindowLayoutTest : public QObject {
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             IdePage& page = window.idePage();
-            auto* model = control<ValueField>(&page, 1075);
+            auto* model =
+                control<ValueField>(&page, ide_control::kValueFields[2][ide_control::kModelNumber]);
             QVERIFY(model);
             const QString whole = QStringLiteral("HL-DT-ST DVD-ROM GDR8163B");
             QCOMPARE(model->text(), whole);
@@ -277,7 +279,8 @@ class WindowLayoutTest : public QObject {
             QToolTip::hideText();
 
             // A value that fits is shown whole, with no tool tip of its own.
-            auto* firmware = control<ValueField>(&page, 1076);
+            auto* firmware =
+                control<ValueField>(&page, ide_control::kValueFields[2][ide_control::kFirmwareRev]);
             QVERIFY(!firmware->isElided());
         }
     }
