@@ -15,8 +15,9 @@ std::unique_ptr<SimulatedBoard> buildBoard(const platform::machine::MachineFile&
 std::unique_ptr<SimulatedBoard> loadBoard(const std::filesystem::path& path);
 
 // Each model reads its own section of the description and attaches itself
-// (or fills physical memory). One function per model, called in this order
-// by buildBoard; a model whose section is absent adds nothing.
+// (or fills physical memory). One function per model, each in the file named
+// after its section (pci_section.cpp, ...), called in this order by
+// buildBoard; a model whose section is absent adds nothing.
 void attachBiosArea(SimulatedBoard& board, const platform::machine::Field& root);
 void attachPciBus(SimulatedBoard& board, const platform::machine::Field& root);
 void attachSmbiosTables(SimulatedBoard& board, const platform::machine::Field& root);

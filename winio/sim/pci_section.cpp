@@ -1,4 +1,5 @@
-// The PCI functions of a simulated board, attached to configuration mechanism 1.
+// The machine file's "pci" section: the PCI functions of a simulated board,
+// attached to configuration mechanism 1.
 #include "winio/sim/board_builder.h"
 #include "winio/sim/lspci_dump.h"
 #include "winio/sim/pci_mechanism1.h"

@@ -1,6 +1,6 @@
-// The SMBIOS entry point and structure table of a simulated board, built into
-// physical memory from the structures the machine file lists or from a table
-// dumped on a real machine.
+// The machine file's "smbios" section: the SMBIOS entry point and structure
+// table of a simulated board, built into physical memory from the structures
+// the section lists or from a table dumped on a real machine.
 #include <algorithm>
 #include <cstdio>
 

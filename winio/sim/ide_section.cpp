@@ -1,4 +1,5 @@
-// The two IDE channels of a simulated board and their drives.
+// The machine file's "ide" section: the two IDE channels of a simulated board
+// and their drives.
 #include <cstdio>
 #include <string>
 

@@ -1,5 +1,5 @@
-// The Super-I/O chip of a simulated board, or the VIA south bridge's
-// built-in one.
+// The machine file's "superio" section: the Super-I/O chip of a simulated
+// board, or the VIA south bridge's built-in one.
 #include <cstdio>
 #include <string>
 

@@ -1,5 +1,6 @@
-// The BIOS area of a simulated board: the F0000h-FFFFFh segment (or the
-// regions the machine file lists) with the identification text at FE0C1h.
+// The machine file's "bios" section: the BIOS area of a simulated board, the
+// F0000h-FFFFFh segment (or the regions the section lists) with the
+// identification text at FE0C1h.
 #include "hardware/pc_addresses.h"
 #include "winio/sim/board_builder.h"
 
