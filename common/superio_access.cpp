@@ -34,7 +34,7 @@ uint8_t iteFourthKey(uint16_t port) {
 // read. Whatever else sits at 00:07.0 (a root port, a dummy host bridge) is
 // left untouched: looking must never write to a device.
 bool enableViaSuperIo(PortIo& ports) {
-    if (!ViaSuperIoBridgePresent(ports)) return false;
+    if (!viaSuperIoBridgePresent(ports)) return false;
     ports.out(kPciAddressPort, kViaFunctionControl, 4);
     const uint8_t control = readByte(ports, kPciByte85Port);
     if (control & kViaSuperIoEnable) return true;
@@ -52,7 +52,7 @@ uint8_t probeWithSequence(PortIo& ports, SuperIoMethod method, uint16_t port, ui
 
 }  // namespace
 
-bool ViaSuperIoBridgePresent(PortIo& ports) {
+bool viaSuperIoBridgePresent(PortIo& ports) {
     ports.out(kPciAddressPort, kViaBridgeIdentity, 4);
     return (ports.in(kPciDataPort, 4) & 0xFFFF) == kViaVendorId;
 }
@@ -156,7 +156,7 @@ uint8_t readGlobalRegister(PortIo& ports, SuperIoMethod method, uint16_t port, u
     return value;
 }
 
-bool SuperIoChipAnswers(PortIo& ports, bool& reachable) {
+bool superIoChipAnswers(PortIo& ports, bool& reachable) {
     constexpr uint8_t kChipIdRegister = 0x20;
     ports.takeRefusedRead();
     bool answers = false;

@@ -22,7 +22,7 @@ SuperIoMethod superIoMethodFor(std::string_view manufacturer);
 
 // True when 00:07.0 is a VIA device, the only place whose byte 85h the VIA
 // method may set. Reads the vendor through 0CF8h/0CFCh; writes no register.
-bool ViaSuperIoBridgePresent(PortIo& ports);
+bool viaSuperIoBridgePresent(PortIo& ports);
 
 // The pieces of one access sequence, P being the index port. Entering
 // fails, touching no register, for None and for VIA without its bridge; for
@@ -61,7 +61,7 @@ uint8_t readGlobalRegister(PortIo& ports, SuperIoMethod method, uint16_t port, u
 // can be reached at all: false when the driver refused the probes' reads
 // (a host without raw port access), where no chip, the VIA bridge's
 // included, can be found or may be enabled.
-bool SuperIoChipAnswers(PortIo& ports, bool& reachable);
+bool superIoChipAnswers(PortIo& ports, bool& reachable);
 
 // Registers 00h-FFh of a logical device by the manufacturer's method. With
 // no known method, or VIA without its bridge, the buffer is left as it is

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (unsigned n = 1; n <= 4; ++n)
                 probes::smbiosString(std::span(buffer).first(length), n);
         }
-        reader.FindStructure(0);
-        reader.FindStructure(4);
+        reader.findStructure(0);
+        reader.findStructure(4);
     }
     if (InitializeSysInfoLib() == 1) {
         ProcessorInfo info{};

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the release
-# build and its installed tree; the AddressSanitizer + UndefinedBehaviorSanitizer
-# build with clang, whose ctest also replays every fuzz corpus and which also
-# builds the libFuzzer targets; and a short run of each fuzz target, which
+# build, the identifier names of its sources (clang-tidy) and its installed
+# tree; the AddressSanitizer + UndefinedBehaviorSanitizer build with clang,
+# whose ctest also replays every fuzz corpus and which also builds the
+# libFuzzer targets; and a short run of each fuzz target, which
 # fails on a crash (showing its stack) or when no target ran. First of all it
 # counts the test code, which must stay at most 30% of all code lines.
 # Compiles are cached by ccache between runs.
@@ -23,6 +24,8 @@ step "test code share and formatting"
 step "release build"
 cmake --preset release
 cmake --build --preset release
+step "identifier names (clang-tidy, cached per source)"
+./scripts/check-names.sh build/release
 step "release tests"
 ctest --preset release
 step "installed tree"

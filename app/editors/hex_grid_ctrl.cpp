@@ -54,23 +54,23 @@ QString preformattedToolTip(const QString& text) {
 
 }  // namespace
 
-CHexGridCtrl::CHexGridCtrl(QWidget* parent) : QWidget(parent), m_font(hexGridFont()) {
-    setFont(m_font);
+CHexGridCtrl::CHexGridCtrl(QWidget* parent) : QWidget(parent), font_(hexGridFont()) {
+    setFont(font_);
     setFocusPolicy(Qt::StrongFocus);
     // Every paint covers the whole control, so nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CHexGridCtrl::SetData(std::span<const std::uint8_t> bytes) {
-    m_model.setData(bytes);
-    m_caretCell = QPoint(0, 0);
+    model_.setData(bytes);
+    caretCell_ = QPoint(0, 0);
     markLayoutDirty();
     updateGeometry();
     update();
 }
 
 void CHexGridCtrl::SetBytesPerRow(int count) {
-    m_model.setBytesPerRow(count);
+    model_.setBytesPerRow(count);
     markLayoutDirty();
     updateGeometry();
     update();
@@ -78,60 +78,60 @@ void CHexGridCtrl::SetBytesPerRow(int count) {
 
 void CHexGridCtrl::SetColumns(bool showAddress, bool showHex, bool showCharacters,
                               bool wideAddress) {
-    m_columns = HexGridColumns{showAddress, showHex, showCharacters, wideAddress};
+    columns_ = HexGridColumns{showAddress, showHex, showCharacters, wideAddress};
     markLayoutDirty();
     updateGeometry();
     update();
 }
 
 const HexGridLayout& CHexGridCtrl::layout() const {
-    if (m_layoutDirty) {
-        const QFontMetrics metrics(m_font);
-        m_layout = layOutHexGrid(metrics.horizontalAdvance(QLatin1Char('0')), metrics.height(),
-                                 m_columns, m_model.bytesPerRow(), m_model.length(), height());
-        m_layoutDirty = false;
+    if (layoutDirty_) {
+        const QFontMetrics metrics(font_);
+        layout_ = layOutHexGrid(metrics.horizontalAdvance(QLatin1Char('0')), metrics.height(),
+                                columns_, model_.bytesPerRow(), model_.length(), height());
+        layoutDirty_ = false;
     }
-    return m_layout;
+    return layout_;
 }
 
 QSize CHexGridCtrl::sizeHint() const {
     const HexGridLayout& grid = layout();
-    const int bytesPerRow = m_model.bytesPerRow();
-    int width = addressDigits(m_columns) * grid.charWidth;
-    if (m_columns.showCharacters) {
+    const int bytesPerRow = model_.bytesPerRow();
+    int width = addressDigits(columns_) * grid.charWidth;
+    if (columns_.showCharacters) {
         width = grid.charOffset + bytesPerRow * grid.charWidth;
-    } else if (m_columns.showHex) {
+    } else if (columns_.showHex) {
         width = grid.hexOffset + 3 * bytesPerRow * grid.charWidth;
     }
-    const int rows = std::max(1, (m_model.length() + bytesPerRow - 1) / bytesPerRow);
+    const int rows = std::max(1, (model_.length() + bytesPerRow - 1) / bytesPerRow);
     return {width, rows * grid.lineHeight};
 }
 
 bool CHexGridCtrl::caretVisible() const {
-    return hasFocus() && m_model.hasData() && !m_model.selection().exists() &&
-           rect().contains(m_caretCell);
+    return hasFocus() && model_.hasData() && !model_.selection().exists() &&
+           rect().contains(caretCell_);
 }
 
 QRect CHexGridCtrl::caretRect() const {
     const HexGridLayout& grid = layout();
     // Standing on the address column, the caret covers the whole address.
-    const bool wide = m_model.entryMode() == HexEntryMode::None ||
-                      (m_caretCell.x() == 0 && m_columns.showAddress);
-    const int widthInChars = wide && m_columns.wideAddress ? 8 : 1;
-    return {m_caretCell, QSize(widthInChars * grid.charWidth, grid.lineHeight)};
+    const bool wide =
+        model_.entryMode() == HexEntryMode::None || (caretCell_.x() == 0 && columns_.showAddress);
+    const int widthInChars = wide && columns_.wideAddress ? 8 : 1;
+    return {caretCell_, QSize(widthInChars * grid.charWidth, grid.lineHeight)};
 }
 
 void CHexGridCtrl::placeCaret() {
-    m_caretCell = caretCellFor(layout(), m_model.bytesPerRow(),
-                               m_model.position() - m_model.topIndex(), m_model.entryMode());
+    caretCell_ = caretCellFor(layout(), model_.bytesPerRow(), model_.position() - model_.topIndex(),
+                              model_.entryMode());
 }
 
 bool CHexGridCtrl::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const auto cell =
-        hexCellAt(layout(), m_columns, m_model.bytesPerRow(), m_model.length(), help->pos());
-    const QString text = cell && m_byteToolTip ? m_byteToolTip(cell->byte) : QString();
+        hexCellAt(layout(), columns_, model_.bytesPerRow(), model_.length(), help->pos());
+    const QString text = cell && byteToolTip_ ? byteToolTip_(cell->byte) : QString();
     if (text.isEmpty()) {
         QToolTip::hideText();
     } else {
@@ -149,7 +149,7 @@ void CHexGridCtrl::paintEvent(QPaintEvent*) {
     std::optional<QRect> caret;
     if (caretVisible()) caret = caretRect();
     const QPalette colours = palette();
-    const QImage surface = paintHexGrid(HexGridScene{m_model, m_columns, layout(), m_font, colours,
+    const QImage surface = paintHexGrid(HexGridScene{model_, columns_, layout(), font_, colours,
                                                      size(), devicePixelRatioF(), caret});
     QPainter(this).drawImage(0, 0, surface);
 }
@@ -174,12 +174,12 @@ void CHexGridCtrl::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     if (const auto key = tableKey(event->key())) {
-        m_model.pressKey(*key, event->modifiers() & Qt::ShiftModifier,
-                         event->modifiers() & Qt::ControlModifier);
+        model_.pressKey(*key, event->modifiers() & Qt::ShiftModifier,
+                        event->modifiers() & Qt::ControlModifier);
         if (*key != HexKey::Insert && *key != HexKey::Delete) placeCaret();
         update();
     }
-    emit HexNotifyPosition(m_model.position());
+    emit HexNotifyPosition(model_.position());
 
     // The key's character follows its key-down handling. Delete types nothing.
     if (event->key() == Qt::Key_Delete) return;
@@ -188,14 +188,14 @@ void CHexGridCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CHexGridCtrl::typeCharacter(char32_t code) {
-    const int positionBefore = m_model.position();
-    const HexEntryMode modeBefore = m_model.entryMode();
-    const auto change = m_model.typeCharacter(code);
-    if (change || m_model.position() != positionBefore || m_model.entryMode() != modeBefore) {
+    const int positionBefore = model_.position();
+    const HexEntryMode modeBefore = model_.entryMode();
+    const auto change = model_.typeCharacter(code);
+    if (change || model_.position() != positionBefore || model_.entryMode() != modeBefore) {
         placeCaret();
     }
     if (change) {
-        emit HexNotifyPosition(m_model.position());
+        emit HexNotifyPosition(model_.position());
         emit HexNotifyOffset(change->offset);
         emit HexNotifyValue(change->value);
     }
@@ -206,18 +206,18 @@ void CHexGridCtrl::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
-    if (!m_model.hasData()) return;
+    if (!model_.hasData()) return;
 
     const bool shift = event->modifiers() & Qt::ShiftModifier;
-    const auto hit = hitTestHexGrid(layout(), m_columns, m_model.bytesPerRow(), m_model.length(),
+    const auto hit = hitTestHexGrid(layout(), columns_, model_.bytesPerRow(), model_.length(),
                                     event->position().toPoint());
-    m_model.click(hit ? std::optional<int>(hit->byte) : std::nullopt,
-                  hit ? hit->mode : HexEntryMode::HexHigh, shift);
-    if (hit) m_caretCell = hit->caret;
-    m_pressPoint.reset();
-    if (!shift) m_pressPoint = event->position().toPoint();
+    model_.click(hit ? std::optional<int>(hit->byte) : std::nullopt,
+                 hit ? hit->mode : HexEntryMode::HexHigh, shift);
+    if (hit) caretCell_ = hit->caret;
+    pressPoint_.reset();
+    if (!shift) pressPoint_ = event->position().toPoint();
     update();
-    emit HexNotifyPosition(m_model.position());
+    emit HexNotifyPosition(model_.position());
 }
 
 void CHexGridCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -225,19 +225,19 @@ void CHexGridCtrl::mouseMoveEvent(QMouseEvent* event) {
     // The press becomes a drag once the pointer leaves the platform's drag
     // distance with the button held: the caret hides behind an empty
     // selection at the position. Moving further changes nothing.
-    if (!m_pressPoint || !(event->buttons() & Qt::LeftButton)) return;
-    if ((event->position().toPoint() - *m_pressPoint).manhattanLength() <
+    if (!pressPoint_ || !(event->buttons() & Qt::LeftButton)) return;
+    if ((event->position().toPoint() - *pressPoint_).manhattanLength() <
         QApplication::startDragDistance()) {
         return;
     }
-    m_pressPoint.reset();
-    m_model.startDragSelection();
+    pressPoint_.reset();
+    model_.startDragSelection();
     update();
 }
 
 void CHexGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() == Qt::LeftButton) m_pressPoint.reset();
+    if (event->button() == Qt::LeftButton) pressPoint_.reset();
 }
 
 // Double-clicks, the wheel and the context menu have no meaning in the grid.

@@ -35,12 +35,12 @@ class CHexGridCtrl : public QWidget {
     // `index` (none when empty). The grid only asks; what a byte means is the
     // owner's business.
     using ByteToolTip = std::function<QString(int index)>;
-    void SetByteToolTip(ByteToolTip source) { m_byteToolTip = std::move(source); }
+    void setByteToolTip(ByteToolTip source) { byteToolTip_ = std::move(source); }
 
-    std::span<const std::uint8_t> data() const { return m_model.bytes(); }
-    int position() const { return m_model.position(); }
-    HexEntryMode entryMode() const { return m_model.entryMode(); }
-    HexSelection selection() const { return m_model.selection(); }
+    std::span<const std::uint8_t> data() const { return model_.bytes(); }
+    int position() const { return model_.position(); }
+    HexEntryMode entryMode() const { return model_.entryMode(); }
+    HexSelection selection() const { return model_.selection(); }
     // The caret is a steady block (no timer runs for it) shown while the control has the focus
     // and no selection, and only where it falls inside the control.
     bool caretVisible() const;
@@ -70,21 +70,21 @@ class CHexGridCtrl : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    void markLayoutDirty() { m_layoutDirty = true; }
+    void markLayoutDirty() { layoutDirty_ = true; }
     void placeCaret();
     void typeCharacter(char32_t code);
     QImage renderGrid() const;
 
-    HexGridModel m_model;
-    HexGridColumns m_columns;
-    QFont m_font;
-    mutable HexGridLayout m_layout;
-    mutable bool m_layoutDirty = true;
-    QPoint m_caretCell;
+    HexGridModel model_;
+    HexGridColumns columns_;
+    QFont font_;
+    mutable HexGridLayout layout_;
+    mutable bool layoutDirty_ = true;
+    QPoint caretCell_;
     // Where a left press without Shift went down, until it turns into a drag
     // or the button comes up.
-    std::optional<QPoint> m_pressPoint;
-    ByteToolTip m_byteToolTip;
+    std::optional<QPoint> pressPoint_;
+    ByteToolTip byteToolTip_;
 };
 
 }  // namespace zelkora::app

@@ -17,27 +17,27 @@ constexpr char32_t kTab = 9;
 }  // namespace
 
 void HexGridModel::setData(std::span<const std::uint8_t> bytes) {
-    m_data.assign(bytes.begin(), bytes.end());
-    m_length = static_cast<int>(bytes.size());
-    m_position = 0;
-    m_mode = HexEntryMode::HexHigh;
+    data_.assign(bytes.begin(), bytes.end());
+    length_ = static_cast<int>(bytes.size());
+    position_ = 0;
+    mode_ = HexEntryMode::HexHigh;
     clearSelection();
 }
 
 void HexGridModel::setBytesPerRow(int count) {
     // Row arithmetic divides by this; a row of no bytes cannot be laid out.
-    if (count > 0) m_bytesPerRow = count;
+    if (count > 0) bytesPerRow_ = count;
 }
 
 void HexGridModel::setPositionWrapped(int position) {
     const int wrapped = ((position % 256) + 256) % 256;
     // Past the end of a short buffer the move is taken back; the mode change stays.
-    if (wrapped < m_length) m_position = static_cast<std::uint8_t>(wrapped);
+    if (wrapped < length_) position_ = static_cast<std::uint8_t>(wrapped);
 }
 
 void HexGridModel::move(int nibbleStep, int rowStep) {
-    int position = m_position;
-    switch (m_mode) {
+    int position = position_;
+    switch (mode_) {
         case HexEntryMode::None:
             return;
         case HexEntryMode::Character:
@@ -45,26 +45,26 @@ void HexGridModel::move(int nibbleStep, int rowStep) {
             break;
         case HexEntryMode::HexHigh:
             if (nibbleStep != 0) {
-                m_mode = HexEntryMode::HexLow;
+                mode_ = HexEntryMode::HexLow;
                 if (nibbleStep < 0) --position;
             }
             break;
         case HexEntryMode::HexLow:
             if (nibbleStep != 0) {
-                m_mode = HexEntryMode::HexHigh;
+                mode_ = HexEntryMode::HexHigh;
                 if (nibbleStep > 0) ++position;
             }
             break;
     }
-    setPositionWrapped(position + rowStep * m_bytesPerRow);
+    setPositionWrapped(position + rowStep * bytesPerRow_);
 }
 
 void HexGridModel::pressKey(HexKey key, bool shift, bool ctrl) {
     switch (key) {
         case HexKey::Tab:
-            m_mode = (m_mode == HexEntryMode::None || m_mode == HexEntryMode::Character)
-                         ? HexEntryMode::HexHigh
-                         : HexEntryMode::Character;
+            mode_ = (mode_ == HexEntryMode::None || mode_ == HexEntryMode::Character)
+                        ? HexEntryMode::HexHigh
+                        : HexEntryMode::Character;
             return;
         case HexKey::Insert:
         case HexKey::Delete:
@@ -75,25 +75,25 @@ void HexGridModel::pressKey(HexKey key, bool shift, bool ctrl) {
 
     if (!shift) {
         clearSelection();
-    } else if (!m_selection.exists()) {
-        m_selection.anchor = m_position;
+    } else if (!selection_.exists()) {
+        selection_.anchor = position_;
     }
 
-    const int rowStart = topIndex() + (m_position - topIndex()) / m_bytesPerRow * m_bytesPerRow;
+    const int rowStart = topIndex() + (position_ - topIndex()) / bytesPerRow_ * bytesPerRow_;
     switch (key) {
         case HexKey::Home:
             // Shift+Ctrl+Home keeps the position and selects the byte under the caret.
             if (!ctrl) {
-                m_position = static_cast<std::uint8_t>(rowStart);
+                position_ = static_cast<std::uint8_t>(rowStart);
             } else if (!shift) {
-                m_position = 0;
+                position_ = 0;
             }
             break;
         case HexKey::End:
-            if (m_length > 0) {
+            if (length_ > 0) {
                 const int rowEnd =
-                    ctrl ? m_length - 1 : std::min(rowStart + m_bytesPerRow - 1, m_length - 1);
-                m_position = static_cast<std::uint8_t>(rowEnd);
+                    ctrl ? length_ - 1 : std::min(rowStart + bytesPerRow_ - 1, length_ - 1);
+                position_ = static_cast<std::uint8_t>(rowEnd);
             }
             break;
         case HexKey::Left:
@@ -115,23 +115,23 @@ void HexGridModel::pressKey(HexKey key, bool shift, bool ctrl) {
     if (shift) {
         // Going right or down in a hex mode takes the byte under the caret into the selection.
         const bool takesCaretByte =
-            (key == HexKey::Right || key == HexKey::Down) && isHexMode(m_mode);
-        m_selection.end = m_position + (takesCaretByte ? 1 : 0);
+            (key == HexKey::Right || key == HexKey::Down) && isHexMode(mode_);
+        selection_.end = position_ + (takesCaretByte ? 1 : 0);
     }
 }
 
 std::optional<HexByteChange> HexGridModel::typeCharacter(char32_t code) {
     if (!hasData() || code == kTab) return std::nullopt;
     if (code == kBackspace) {
-        if (m_position > 0) --m_position;
+        if (position_ > 0) --position_;
         return std::nullopt;
     }
 
     clearSelection();
-    const int offset = m_position;
-    if (offset >= m_length) return std::nullopt;
-    std::uint8_t& byte = m_data[static_cast<std::size_t>(offset)];
-    switch (m_mode) {
+    const int offset = position_;
+    if (offset >= length_) return std::nullopt;
+    std::uint8_t& byte = data_[static_cast<std::size_t>(offset)];
+    switch (mode_) {
         case HexEntryMode::None:
             return std::nullopt;
         case HexEntryMode::Character:
@@ -160,11 +160,11 @@ std::optional<HexByteChange> HexGridModel::typeCharacter(char32_t code) {
 }
 
 void HexGridModel::click(std::optional<int> byte, HexEntryMode mode, bool shift) {
-    if (shift) m_selection.anchor = m_position;
+    if (shift) selection_.anchor = position_;
     if (byte) {
-        m_position = static_cast<std::uint8_t>(*byte);
-        m_mode = mode;
-        if (shift) m_selection.end = m_position + (isHexMode(mode) ? 1 : 0);
+        position_ = static_cast<std::uint8_t>(*byte);
+        mode_ = mode;
+        if (shift) selection_.end = position_ + (isHexMode(mode) ? 1 : 0);
     }
     if (!shift) clearSelection();
 }

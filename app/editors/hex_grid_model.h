@@ -44,15 +44,15 @@ class HexGridModel {
     void setData(std::span<const std::uint8_t> bytes);
     void setBytesPerRow(int count);
 
-    bool hasData() const { return !m_data.empty(); }
-    int length() const { return m_length; }
-    std::span<const std::uint8_t> bytes() const { return m_data; }
-    int bytesPerRow() const { return m_bytesPerRow; }
+    bool hasData() const { return !data_.empty(); }
+    int length() const { return length_; }
+    std::span<const std::uint8_t> bytes() const { return data_; }
+    int bytesPerRow() const { return bytesPerRow_; }
     // The grid never scrolls, so the first byte shown is always byte 0.
     int topIndex() const { return 0; }
-    std::uint8_t position() const { return m_position; }
-    HexEntryMode entryMode() const { return m_mode; }
-    const HexSelection& selection() const { return m_selection; }
+    std::uint8_t position() const { return position_; }
+    HexEntryMode entryMode() const { return mode_; }
+    const HexSelection& selection() const { return selection_; }
 
     // Moves by a nibble (-1, 0, +1) and a row (-1, 0, +1) in the current entry mode.
     void move(int nibbleStep, int rowStep);
@@ -61,20 +61,20 @@ class HexGridModel {
     std::optional<HexByteChange> typeCharacter(char32_t code);
     // A left click that landed on `byte` in `mode`, or on no byte at all.
     void click(std::optional<int> byte, HexEntryMode mode, bool shift);
-    void clearSelection() { m_selection = HexSelection{}; }
+    void clearSelection() { selection_ = HexSelection{}; }
     // A press without Shift that turned into a drag: an empty selection at
     // the position, which hides the caret; moving on does not extend it.
-    void startDragSelection() { m_selection = HexSelection{m_position, m_position}; }
+    void startDragSelection() { selection_ = HexSelection{position_, position_}; }
 
   private:
     void setPositionWrapped(int position);
 
-    std::vector<std::uint8_t> m_data;
-    int m_length = 64;
-    std::uint8_t m_position = 0;
-    HexEntryMode m_mode = HexEntryMode::None;
-    HexSelection m_selection;
-    int m_bytesPerRow = 8;
+    std::vector<std::uint8_t> data_;
+    int length_ = 64;
+    std::uint8_t position_ = 0;
+    HexEntryMode mode_ = HexEntryMode::None;
+    HexSelection selection_;
+    int bytesPerRow_ = 8;
 };
 
 }  // namespace zelkora::app

@@ -21,25 +21,25 @@ struct CellColours {
 class SelectionColours {
   public:
     SelectionColours(const HexSelection& selection, bool applies, const QPalette& palette)
-        : m_selection(selection),
-          m_applies(applies && selection.exists()),
-          m_selected{palette.color(QPalette::Active, QPalette::HighlightedText),
-                     palette.color(QPalette::Active, QPalette::Highlight)},
-          m_after{palette.color(QPalette::Active, QPalette::Text),
-                  palette.color(QPalette::Active, QPalette::Base)} {}
+        : selection_(selection),
+          applies_(applies && selection.exists()),
+          selected_{palette.color(QPalette::Active, QPalette::HighlightedText),
+                    palette.color(QPalette::Active, QPalette::Highlight)},
+          after_{palette.color(QPalette::Active, QPalette::Text),
+                 palette.color(QPalette::Active, QPalette::Base)} {}
 
     CellColours forByte(int index) const {
-        if (!m_applies || index < m_selection.lower()) return plain();
-        return index < m_selection.upper() ? m_selected : m_after;
+        if (!applies_ || index < selection_.lower()) return plain();
+        return index < selection_.upper() ? selected_ : after_;
     }
 
     static CellColours plain() { return {Qt::black, Qt::white}; }
 
   private:
-    HexSelection m_selection;
-    bool m_applies;
-    CellColours m_selected;
-    CellColours m_after;
+    HexSelection selection_;
+    bool applies_;
+    CellColours selected_;
+    CellColours after_;
 };
 
 // Text is opaque: each cell fills its own background, so hex cells cover the address column
@@ -47,23 +47,23 @@ class SelectionColours {
 class CellWriter {
   public:
     CellWriter(QPainter& painter, const HexGridLayout& layout, int ascent)
-        : m_painter(painter), m_layout(layout), m_ascent(ascent) {}
+        : painter_(painter), layout_(layout), ascent_(ascent) {}
 
     void write(int x, int y, int columns, QStringView text, const CellColours& colours) {
-        m_painter.fillRect(x, y, columns * m_layout.charWidth, m_layout.lineHeight,
-                           colours.background);
-        m_painter.setPen(colours.text);
+        painter_.fillRect(x, y, columns * layout_.charWidth, layout_.lineHeight,
+                          colours.background);
+        painter_.setPen(colours.text);
         for (qsizetype i = 0; i < text.size(); ++i) {
             if (text[i] == QLatin1Char(' ')) continue;
-            m_painter.drawText(QPoint(x + static_cast<int>(i) * m_layout.charWidth, y + m_ascent),
-                               QString(text[i]));
+            painter_.drawText(QPoint(x + static_cast<int>(i) * layout_.charWidth, y + ascent_),
+                              QString(text[i]));
         }
     }
 
   private:
-    QPainter& m_painter;
-    const HexGridLayout& m_layout;
-    int m_ascent;
+    QPainter& painter_;
+    const HexGridLayout& layout_;
+    int ascent_;
 };
 
 QString hexByte(std::uint8_t value) {

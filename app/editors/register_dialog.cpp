@@ -80,7 +80,7 @@ void RegisterDialog::attachForm(int listId, int gridId) {
         connect(control<QPushButton>(this, id), &QPushButton::clicked, this, [this] { refresh(); });
     }
 
-    grid_->SetByteToolTip([this](int offset) { return byteToolTip(offset); });
+    grid_->setByteToolTip([this](int offset) { return byteToolTip(offset); });
 
     // Direct connections: a write has reached the device before the grid
     // takes the next input.

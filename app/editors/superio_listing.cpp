@@ -65,7 +65,7 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
         if (record.PnPIDCopy == kSerialPort) ++serialPorts;
 
         bool reachable = false;
-        if (!common::SuperIoChipAnswers(ports, reachable)) {
+        if (!common::superIoChipAnswers(ports, reachable)) {
             // The south bridge's built-in Super-I/O.
             listing.configPort = hardware::kSuperIoPort3F0;
             listing.manufacturer = common::kViaManufacturer;

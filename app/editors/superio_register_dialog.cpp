@@ -63,7 +63,7 @@ QString ioAddressText(const SuperIODeviceInfo& record) {
 bool reachable(common::PortIo& ports, const std::string& manufacturer) {
     const auto method = common::superIoMethodFor(manufacturer);
     if (method == common::SuperIoMethod::None) return false;
-    return method != common::SuperIoMethod::Via || common::ViaSuperIoBridgePresent(ports);
+    return method != common::SuperIoMethod::Via || common::viaSuperIoBridgePresent(ports);
 }
 
 // Registers 20h and 21h once the 8-bit section named no manufacturer, as

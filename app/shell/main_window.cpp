@@ -134,7 +134,7 @@ MainWindow::MainWindow(Language language, uint8_t languageCode, CommandHandlers 
     buildPageArea(body);
     buildAccelerators();
 
-    showPage(kAboutPage);
+    showPage(Page::About);
     // The Reminder comes up once the window is on screen.
     QMetaObject::invokeMethod(this, &MainWindow::showReminder, Qt::QueuedConnection);
 }
@@ -215,10 +215,10 @@ void MainWindow::showPage(Page page) {
     for (QWidget* each : pages_)
         each->hide();
     currentPage_ = page;
-    pages_[page]->show();
-    if (page == kAboutPage) return;
+    pages_[static_cast<std::size_t>(page)]->show();
+    if (page == Page::About) return;
     WaitCursor wait;
-    if (page == kSystemPage) {
+    if (page == Page::System) {
         systemPage_->fill();
     } else {
         idePage_->refresh();
@@ -228,7 +228,7 @@ void MainWindow::showPage(Page page) {
 void MainWindow::showCurrentPageAgain() {
     for (QWidget* each : pages_)
         each->hide();
-    pages_[currentPage_]->show();
+    pages_[static_cast<std::size_t>(currentPage_)]->show();
 }
 
 void MainWindow::runHandler(const CommandHandlers::Handler& handler) {
@@ -238,13 +238,13 @@ void MainWindow::runHandler(const CommandHandlers::Handler& handler) {
 void MainWindow::dispatch(int commandId) {
     switch (commandId) {
         case command::kAbout:
-            showPage(kAboutPage);
+            showPage(Page::About);
             break;
         case command::kSystem:
-            showPage(kSystemPage);
+            showPage(Page::System);
             break;
         case command::kIdeDevice:
-            showPage(kIdePage);
+            showPage(Page::Ide);
             break;
         case command::kPciDevice:
             showCurrentPageAgain();

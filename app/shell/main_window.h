@@ -25,7 +25,7 @@ class SystemPage;
 class MainWindow : public QDialog {
     Q_OBJECT
   public:
-    enum Page { kAboutPage = 0, kSystemPage = 1, kIdePage = 2 };
+    enum class Page { About, System, Ide };
 
     // Page area and window size in dialog units (MS Sans Serif 8).
     static constexpr int kWidthDlu = 289, kHeightDlu = 286;
@@ -63,7 +63,7 @@ class MainWindow : public QDialog {
     uint8_t languageCode_;
     CommandHandlers handlers_;
     ModalRunner runModal_;
-    Page currentPage_ = kAboutPage;
+    Page currentPage_ = Page::About;
     QMenuBar* menuBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     BandWidget* band_ = nullptr;

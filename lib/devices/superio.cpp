@@ -170,13 +170,13 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
         file.setFile(common::dataFilePath(descriptionFile));
 
         bool reachable = false;
-        if (common::SuperIoChipAnswers(ports, reachable)) {
+        if (common::superIoChipAnswers(ports, reachable)) {
             record.ConfigPort = chooseConfigPort(ports);
             nameChip(ports, file, record, manufacturer);
             const std::string_view key =
                 serial ? (serialCounter == 1 ? kUartAKey : kUartBKey) : row.fileKey;
             findChipRanges(ports, file, record, key, manufacturer);
-        } else if (reachable && common::ViaSuperIoBridgePresent(ports)) {
+        } else if (reachable && common::viaSuperIoBridgePresent(ports)) {
             manufacturer = common::kViaManufacturer;
             common::copyText(record.Manufacturer, manufacturer);
             findViaRanges(ports, file, record, serialCounter);

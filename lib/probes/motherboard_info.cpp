@@ -48,7 +48,7 @@ void readBiosStructure(MotherBoardInfo& info) {
     uint16_t romSize = 0;
     SmbiosReader reader;
     std::optional<std::vector<uint8_t>> structure;
-    if (reader.Open() == kSmbiosOk) structure = reader.FindStructure(kBiosStructure);
+    if (reader.Open() == kSmbiosOk) structure = reader.findStructure(kBiosStructure);
     if (structure) {
         // Bytes 04h and 05h number the vendor's and the version's strings.
         if (auto text = smbiosStringAt(*structure, 0x04); !text.empty()) vendor = text;

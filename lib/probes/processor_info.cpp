@@ -69,7 +69,7 @@ extern "C" int32_t GetProcessorInfo(ProcessorInfo* info) {
     probes::SmbiosReader reader;
     std::optional<std::vector<uint8_t>> structure;
     if (reader.Open() == probes::kSmbiosOk)
-        structure = reader.FindStructure(probes::kProcessorStructure);
+        structure = reader.findStructure(probes::kProcessorStructure);
     if (structure) {
         fields.externalClock = probes::wordAt(*structure, 0x12);
         fields.speed = probes::wordAt(*structure, 0x16);

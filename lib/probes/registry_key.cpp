@@ -143,16 +143,16 @@ bool RegistryKey::walkTree(std::string_view valueName,
 }
 
 bool RegistryKey::FindSubKey(std::string_view name, std::string& path) {
-    return SearchDepthFirst(&RegistryKey::HasSubKey, name, path);
+    return searchDepthFirst(&RegistryKey::HasSubKey, name, path);
 }
 
 bool RegistryKey::FindKeyWithValue(std::string_view name, std::string& path) {
-    return SearchDepthFirst(&RegistryKey::HasValue, name, path);
+    return searchDepthFirst(&RegistryKey::HasValue, name, path);
 }
 
 // The open key itself first, then each child's subtree in enumeration order;
 // the path collects "\child" for every level descended to the match.
-bool RegistryKey::SearchDepthFirst(bool (RegistryKey::*holds)(std::string_view),
+bool RegistryKey::searchDepthFirst(bool (RegistryKey::*holds)(std::string_view),
                                    std::string_view name, std::string& path) {
     if (!isOpen()) return false;
     if ((this->*holds)(name)) return true;
@@ -163,7 +163,7 @@ bool RegistryKey::SearchDepthFirst(bool (RegistryKey::*holds)(std::string_view),
         // A name that could not be read would descend into the key itself.
         if (child.empty()) return false;
         Descend(child);
-        if (SearchDepthFirst(holds, name, path)) {
+        if (searchDepthFirst(holds, name, path)) {
             path.insert(0, "\\" + child);
             Ascend();
             return true;

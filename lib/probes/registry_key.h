@@ -56,7 +56,7 @@ class RegistryKey {
     const std::string& currentPath() const { return currentPath_; }
 
   private:
-    bool SearchDepthFirst(bool (RegistryKey::*holds)(std::string_view), std::string_view name,
+    bool searchDepthFirst(bool (RegistryKey::*holds)(std::string_view), std::string_view name,
                           std::string& path);
 
     RegistryRoot root_ = 0;

@@ -182,7 +182,7 @@ uint8_t SmbiosReader::ReadNext(uint16_t& handle, std::span<uint8_t> buffer, uint
     return kSmbiosOk;
 }
 
-std::optional<std::vector<uint8_t>> SmbiosReader::FindStructure(uint8_t type) {
+std::optional<std::vector<uint8_t>> SmbiosReader::findStructure(uint8_t type) {
     std::vector<uint8_t> buffer(size_t{maxStructureSize_} + 1);
     uint16_t handle = 0;
     for (unsigned reads = 0; reads < structureCount_; ++reads) {

@@ -49,7 +49,7 @@ class SmbiosReader {
     // makes at most one read per structure the entry point counts, and a
     // structure with handle 0 later in the table does not send it back to the
     // start, so no table can keep the caller walking forever.
-    std::optional<std::vector<uint8_t>> FindStructure(uint8_t type);
+    std::optional<std::vector<uint8_t>> findStructure(uint8_t type);
 
     // From the 2.x entry point; an SMBIOS 3 one gives its version as if it
     // were BCD (3.2 as 32h) and no count, so its structures are counted

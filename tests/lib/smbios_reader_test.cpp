@@ -80,11 +80,11 @@ TEST(SmbiosReader, WalksWrapsAndRestarts) {
     handle = 0;  // a fresh walk
     EXPECT_EQ(readNext(reader, handle, 1), "00:0/33>0100");
 
-    const auto found = reader.FindStructure(4);
+    const auto found = reader.findStructure(4);
     ASSERT_TRUE(found);
     EXPECT_EQ(smbiosString(*found, 1), "Socket 478");
     EXPECT_EQ(smbiosString(*found, 2), "");
-    EXPECT_FALSE(reader.FindStructure(17));
+    EXPECT_FALSE(reader.findStructure(17));
 }
 
 TEST(SmbiosReader, RefusesStructuresThatDoNotFitOrDoNotEnd) {
@@ -120,9 +120,9 @@ TEST(SmbiosReader, TypeSearchGoesPastAStructureWithHandleZero) {
     ASSERT_TRUE(machine.open());
     SmbiosReader reader;
     ASSERT_EQ(reader.Open(), kSmbiosOk);
-    EXPECT_TRUE(reader.FindStructure(3));
-    EXPECT_TRUE(reader.FindStructure(2));
-    EXPECT_FALSE(reader.FindStructure(4));
+    EXPECT_TRUE(reader.findStructure(3));
+    EXPECT_TRUE(reader.findStructure(2));
+    EXPECT_FALSE(reader.findStructure(4));
 }
 
 // VMware's firmware: its entry point declares 115 bytes, its system structure

@@ -188,7 +188,7 @@ class MainWindowTest : public QObject {
         environment.runMainWindow = [&](MainWindow& window) {
             window.show();
             QTest::qWait(50);
-            QCOMPARE(window.currentPage(), MainWindow::kAboutPage);
+            QCOMPARE(window.currentPage(), MainWindow::Page::About);
             QVERIFY(hw::hardwareReady());
             QVERIFY(window.aboutPage().isVisible());
         };
@@ -225,18 +225,18 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
-        QCOMPARE(window.currentPage(), MainWindow::kSystemPage);
+        QCOMPARE(window.currentPage(), MainWindow::Page::System);
         QVERIFY(window.systemPage().isVisible() && !window.aboutPage().isVisible());
         QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
         QCOMPARE(pciRuns, 1);
-        QCOMPARE(window.currentPage(), MainWindow::kSystemPage);
+        QCOMPARE(window.currentPage(), MainWindow::Page::System);
         QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
-        QCOMPARE(window.currentPage(), MainWindow::kIdePage);
+        QCOMPARE(window.currentPage(), MainWindow::Page::Ide);
         QVERIFY(window.idePage().isVisible() && !window.systemPage().isVisible());
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(saves, 1);
         QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
-        QCOMPARE(window.currentPage(), MainWindow::kAboutPage);
+        QCOMPARE(window.currentPage(), MainWindow::Page::About);
         QTest::keyClick(&window, Qt::Key_F4, Qt::AltModifier);
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Accepted));
