@@ -13,8 +13,8 @@
 #include "interchange/smbios_dump.h"
 #include "interchange/superio_dump.h"
 #include "platform/machine/machine_file.h"
-#include "winio/sim/board_builder.h"
 #include "winio/sim/lspci_dump.h"
+#include "winio/sim/machine_board.h"
 
 namespace zelkora::interchange {
 
@@ -147,7 +147,7 @@ std::string importMachine(const ImportSources& sources) {
     try {
         // What is written must replay.
         const auto file = platform::machine::MachineFile::parse(text, "the imported machine", ".");
-        winio::sim::buildBoard(*file);
+        winio::sim::machineBoard(*file);
     } catch (const platform::machine::MachineError& error) {
         throw InputError(std::string("the dumps describe no machine that can be replayed: ") +
                          error.what());

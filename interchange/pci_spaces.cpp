@@ -12,8 +12,8 @@
 #include "platform/machine/machine_file.h"
 #include "platform/registry/utf16.h"
 #include "winio/core/backend.h"
-#include "winio/sim/board_builder.h"
 #include "winio/sim/lspci_dump.h"
+#include "winio/sim/machine_board.h"
 
 namespace zelkora::interchange {
 
@@ -59,7 +59,7 @@ std::vector<FunctionSpace> fromLive() {
 
 std::vector<FunctionSpace> fromMachineFile(const std::string& path) {
     try {
-        return fromBackend(*winio::sim::loadBoard(path));
+        return fromBackend(*winio::sim::loadMachineBoard(path));
     } catch (const platform::machine::MachineError& error) {
         throw InputError(error.what());
     }

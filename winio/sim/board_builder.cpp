@@ -1,5 +1,7 @@
 #include "winio/sim/board_builder.h"
 
+#include "winio/sim/machine_board.h"
+
 namespace zelkora::winio::sim {
 
 std::unique_ptr<SimulatedBoard> buildBoard(const platform::machine::MachineFile& file) {
@@ -16,6 +18,14 @@ std::unique_ptr<SimulatedBoard> buildBoard(const platform::machine::MachineFile&
 
 std::unique_ptr<SimulatedBoard> loadBoard(const std::filesystem::path& path) {
     return buildBoard(*platform::machine::MachineFile::load(path));
+}
+
+std::unique_ptr<Backend> machineBoard(const platform::machine::MachineFile& file) {
+    return buildBoard(file);
+}
+
+std::unique_ptr<Backend> loadMachineBoard(const std::filesystem::path& path) {
+    return loadBoard(path);
 }
 
 }  // namespace zelkora::winio::sim
