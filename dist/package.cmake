@@ -31,7 +31,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "\n"
     "The package holds the Qt program zelkora, the command zelkora-cli, the\n"
     "library libzelkora-sysinfo with its C header, pkg-config file and CMake\n"
-    "package, and the port driver it binds.")
+    "package, the port driver it binds and the private library that the library\n"
+    "and the programs share.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

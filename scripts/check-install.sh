@@ -43,6 +43,9 @@ done
 [[ -e $lib/libwinio.so ]] || fail "the driver is not installed beside the library"
 soname=$(readelf -d "$lib/libzelkora-sysinfo.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [[ $soname == libzelkora-sysinfo.so.1 ]] || fail "the library's SONAME is '$soname'"
+# The library and the programs share one common library, installed beside it.
+common=$(readelf -d "$lib/libzelkora-sysinfo.so" | sed -n 's/.*(NEEDED).*\[\(libzelkora-common[^]]*\)\]/\1/p')
+[[ -n $common && -f $lib/$common ]] || fail "the common library '$common' is not installed beside the library"
 
 # What a user's shell has: no library path, no machine unless named.
 run_clean() { (cd "$stage/elsewhere" && exec env -i PATH=/usr/bin:/bin HOME="$stage" "$@"); }
@@ -88,6 +91,7 @@ if [[ -x $tree/bin/zelkora ]]; then
   grep -q "$lib/libzelkora-sysinfo.so" "/proc/$pid/maps" ||
     fail "zelkora did not load the installed library"
   grep -q "$lib/libwinio.so" "/proc/$pid/maps" || fail "zelkora did not bind the installed driver"
+  grep -q "$lib/$common" "/proc/$pid/maps" || fail "zelkora did not load the installed common library"
   flock -n "$stage/run/{F5EFF561-ECB3-11d1-A18D-DCB3C85EBD34}" true &&
     fail "zelkora does not hold its instance lock"
   kill "$pid"

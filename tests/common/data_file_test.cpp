@@ -15,9 +15,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // A data file beside the program wins (the build tree copies the chip files
-// there); failing that, the installed data folder relative to the program;
-// found nowhere, the name beside the program. The library's own way to the
-// data folder is checked on an installed tree by scripts/check-install.sh.
+// there); failing that, the installed data folder relative to the common
+// library (beside the program in the build tree); found nowhere, the name
+// beside the program. An installed tree is checked by scripts/check-install.sh.
 TEST(DataFile, BesideTheProgramThenTheInstalledDataFolder) {
     const std::string home = programDirectory();
     EXPECT_EQ(dataFilePath("SuperIOInfo.txt"), home + "SuperIOInfo.txt");
