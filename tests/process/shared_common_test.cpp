@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
@@ -19,13 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(SharedCommon, LibraryReadsWhatTheProgramHolds) {
     const fs::path folder = testing::scratchPath("zelkora-shared-common");
     fs::remove_all(folder);
@@ -34,12 +27,16 @@ TEST(SharedCommon, LibraryReadsWhatTheProgramHolds) {
     fs::copy_file(ZELKORA_SOURCE_DIR "/machines/demo.json", folder / "demo.json");
     ASSERT_EQ(::setenv("ZELKORA_MACHINE", (folder / "demo.json").c_str(), 1), 0);
     const fs::path inf = folder / "demo/windows/inf/oem1.inf";
-    const std::string shipped = fileText(inf);
+    const auto onDisk = [&] {
+        std::ifstream in(inf, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string shipped = onDisk();
 
     common::ProfileFile program(false);
     program.setFile(inf.string());
     program.writeString("DriverVer", "12/06/2026,6.2.1003", "Version");
-    ASSERT_EQ(fileText(inf), shipped);
+    ASSERT_EQ(onDisk(), shipped);
 
     ASSERT_NE(InitializeSysInfoLib(), 0);
     MotherBoardInfo board{};
