@@ -47,6 +47,6 @@ step "sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1 ctest --preset asan
 
 step "fuzz targets"
-./scripts/run-fuzzers.sh build/asan/bin "${ZELKORA_FUZZ_SECONDS:-20}"
+./scripts/run-fuzzers.sh build/asan/bin "${ZELKORA_FUZZ_SECONDS:-10}"
 times >"$cpu_times"
 echo "== all tests passed in $((SECONDS - start))s, CPU $(cpu_seconds)s =="
