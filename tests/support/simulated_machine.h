@@ -7,11 +7,11 @@
 
 #include "platform/machine/machine_file.h"
 #include "tests/support/backend_driver.h"
+#include "tests/support/build_paths.h"
 #include "winio/sim/simulated_board.h"
 
 namespace zelkora::testing {
 
-inline const std::filesystem::path kSourceDir = ZELKORA_SOURCE_DIR;
 inline const std::filesystem::path kMachinesDir = kSourceDir / "machines";
 // Expected reports, hives, fake roots and dumps, kept as files.
 inline const std::filesystem::path kTestData = kSourceDir / "tests/data";
