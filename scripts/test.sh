@@ -5,7 +5,8 @@
 # builds the libFuzzer targets; and a short run of each fuzz target, which
 # fails on a crash (showing its stack) or when no target ran. First of all it
 # counts the test code, which must stay at most 30% of all code lines.
-# Compiles are cached by ccache between runs.
+# Compiles are cached by ccache between runs and checkouts, links go through
+# lld, and sources are compiled in batches (README.md: how long it takes).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
