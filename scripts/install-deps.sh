@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang clang-tidy ccache llvm
+  build-essential cmake ninja-build pkg-config clang clang-tidy ccache llvm lld
   qt6-base-dev qt6-base-dev-tools libgl-dev
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   hwdata pciutils

@@ -16,13 +16,13 @@ namespace zelkora::cli {
 
 namespace {
 
-struct Options {
+struct PciGetOptions {
     std::string slot;
     std::vector<std::string> fields;
     bool all = false;
 };
 
-int run(const Options& options) {
+int runPciGet(const PciGetOptions& options) {
     return runFieldCommand("pci-get", [&] {
         const registers::PciSlot slot = registers::parsePciSlot(options.slot);
         const registers::RegisterBook book = registers::readShippedRegisterBook();
@@ -51,7 +51,7 @@ int run(const Options& options) {
 }  // namespace
 
 Action definePciGet(CLI::App& command) {
-    auto options = std::make_shared<Options>();
+    auto options = std::make_shared<PciGetOptions>();
     command.add_flag("--all", options->all,
                      "With vendor:device, every matching function (else the first)");
     command.add_option("SLOT", options->slot, "bus:dev.fn or vendor:device (hexadecimal)")
@@ -61,7 +61,7 @@ Action definePciGet(CLI::App& command) {
                     "A register name (COMMAND, BAR0), CAP_name+offset[.b|.w|.l] (CAP_EXP+8.w) or "
                     "a hexadecimal offset with .b, .w or .l (3c.b)")
         ->required();
-    return [options] { return run(*options); };
+    return [options] { return runPciGet(*options); };
 }
 
 }  // namespace zelkora::cli

@@ -18,7 +18,7 @@ namespace zelkora::cli {
 
 namespace {
 
-struct Options {
+struct PciLoadOptions {
     std::string file;
     bool dryRun = false;
 };
@@ -75,7 +75,7 @@ void reportNotes(const std::string& file, const persist::PciLoadNotes& notes) {
 }  // namespace
 
 Action definePciLoad(CLI::App& command) {
-    auto options = std::make_shared<Options>();
+    auto options = std::make_shared<PciLoadOptions>();
     command.add_flag("--dry-run", options->dryRun,
                      "Show the registers that would change (offset, old, new); write nothing");
     command.add_option("FILE", options->file, "The configuration file (INI); - for standard input")

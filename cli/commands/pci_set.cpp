@@ -27,7 +27,7 @@ using registers::FieldSpecError;
 
 constexpr std::uintmax_t kMaxFromFileBytes = 1u << 20;
 
-struct Options {
+struct PciSetOptions {
     std::string slot;
     std::vector<std::string> writes;
     std::string from;
@@ -106,7 +106,7 @@ std::vector<Request> requestsFromFile(const std::string& path, const std::string
 
 class PciSet {
   public:
-    PciSet(const Options& options, const registers::RegisterBook& book, common::PortIo& ports)
+    PciSet(const PciSetOptions& options, const registers::RegisterBook& book, common::PortIo& ports)
         : options_(options), book_(book), ports_(ports) {}
 
     // Resolves every write and checks every value; throws FieldSpecError.
@@ -230,7 +230,7 @@ class PciSet {
         }
     }
 
-    const Options& options_;
+    const PciSetOptions& options_;
     const registers::RegisterBook& book_;
     common::PortIo& ports_;
     std::map<uint32_t, PciFunctionView> views_;     // as read, then as written
@@ -239,7 +239,7 @@ class PciSet {
     std::vector<std::string> undoLines_;
 };
 
-int run(const Options& options) {
+int runPciSet(const PciSetOptions& options) {
     return runFieldCommand("pci-set", [&] {
         std::vector<Request> requests;
         if (!options.from.empty()) {
@@ -276,7 +276,7 @@ int run(const Options& options) {
 }  // namespace
 
 Action definePciSet(CLI::App& command) {
-    auto options = std::make_shared<Options>();
+    auto options = std::make_shared<PciSetOptions>();
     auto* dryRun = command.add_flag("--dry-run", options->dryRun,
                                     "Show each field's value now and after; write nothing");
     command
@@ -297,7 +297,7 @@ Action definePciSet(CLI::App& command) {
                     "FIELD=VALUE or FIELD=VALUE:MASK (hexadecimal; with a mask only its bits "
                     "change); FIELD as for pci-get")
         ->excludes(from);
-    return [options] { return run(*options); };
+    return [options] { return runPciSet(*options); };
 }
 
 }  // namespace zelkora::cli

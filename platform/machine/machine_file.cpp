@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 namespace zelkora::platform::machine {
 
 namespace {
@@ -101,6 +103,10 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& path, si
     return bytes;
 }
 
+MachineFile::MachineFile() : root_(std::make_unique<nlohmann::json>()) {}
+
+MachineFile::~MachineFile() = default;
+
 std::shared_ptr<const MachineFile> MachineFile::load(const std::filesystem::path& path) {
     std::string problem;
     const auto text = readRegularFile(path, kMaxMachineFileBytes, problem);
@@ -123,7 +129,7 @@ std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
                            positionOf(text, nul) + " (JSON is UTF-8 text)");
     }
     try {
-        file->root_ = nlohmann::json::parse(text.begin(), text.end());
+        *file->root_ = nlohmann::json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {
         // The library's message carries the line and column of the fault.
         std::string what = error.what();
@@ -131,7 +137,7 @@ std::shared_ptr<const MachineFile> MachineFile::parse(std::string_view text,
         throw MachineError(displayPath(file->path_) + ": not valid JSON: " +
                            (colon == std::string::npos ? what : what.substr(colon)));
     }
-    if (!file->root_.is_object()) {
+    if (!file->root_->is_object()) {
         throw MachineError(displayPath(file->path_) + ": the top level must be a JSON object");
     }
     return file;
@@ -143,6 +149,22 @@ Field rootField(const MachineFile& file) {
 
 Field::Field(const MachineFile& file, const nlohmann::json& value, std::string path)
     : file_(&file), value_(&value), path_(std::move(path)) {}
+
+bool Field::isNull() const {
+    return value_->is_null();
+}
+
+bool Field::isString() const {
+    return value_->is_string();
+}
+
+bool Field::isArray() const {
+    return value_->is_array();
+}
+
+bool Field::isObject() const {
+    return value_->is_object();
+}
 
 void Field::fail(std::string_view problem) const {
     std::string message = displayPath(file_->path()) + ": ";

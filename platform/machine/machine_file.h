@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 namespace zelkora::platform::machine {
 
@@ -24,6 +24,11 @@ class MachineError : public std::runtime_error {
 // A parsed machine description file (JSON).
 class MachineFile {
   public:
+    MachineFile();
+    ~MachineFile();
+    MachineFile(const MachineFile&) = delete;
+    MachineFile& operator=(const MachineFile&) = delete;
+
     // Throws MachineError for a missing or malformed file.
     static std::shared_ptr<const MachineFile> load(const std::filesystem::path& path);
     // For tests and fuzzing: a description held in memory. Relative file
@@ -34,12 +39,14 @@ class MachineFile {
 
     const std::filesystem::path& path() const { return path_; }
     const std::filesystem::path& directory() const { return directory_; }
-    const nlohmann::json& root() const { return root_; }
+    const nlohmann::json& root() const { return *root_; }
 
   private:
     std::filesystem::path path_;
     std::filesystem::path directory_;
-    nlohmann::json root_;
+    // Held apart so that this header needs only the JSON library's forward
+    // declarations.
+    std::unique_ptr<nlohmann::json> root_;
 };
 
 // A value inside a machine description, with its dotted path for messages
@@ -60,10 +67,10 @@ class Field {
     Field at(size_t index) const;                               // array element
     std::vector<std::string> keys() const;                      // object member names
 
-    bool isNull() const { return value_->is_null(); }
-    bool isString() const { return value_->is_string(); }
-    bool isArray() const { return value_->is_array(); }
-    bool isObject() const { return value_->is_object(); }
+    bool isNull() const;
+    bool isString() const;
+    bool isArray() const;
+    bool isObject() const;
 
     std::string string() const;
     bool boolean() const;

@@ -31,7 +31,7 @@ class Interchange : public ::testing::Test {
     fs::path frozenDemo() { return writeFrozenDemo(folder_); }
 
     ProgramRun run(const std::string& arguments, const fs::path& machine) {
-        return runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments, machine, folder_);
+        return runProgram(kOutputDir / "zelkora-cli", arguments, machine, folder_);
     }
 
     // Runs a command that writes JSON on stdout; keeps it for the schema check.

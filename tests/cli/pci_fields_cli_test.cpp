@@ -25,7 +25,7 @@ class PciFieldsCli : public ::testing::Test {
     }
 
     ProgramRun run(const std::string& arguments) {
-        return runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments, "", out_.path());
+        return runProgram(kOutputDir / "zelkora-cli", arguments, "", out_.path());
     }
     std::string configFile() const {
         return fileBytes(root_.path() / "sys/bus/pci/devices/0000:00:01.0/config");

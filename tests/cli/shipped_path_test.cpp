@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kBin = ZELKORA_OUTPUT_DIR;
+const fs::path& kBin = kOutputDir;
 
 class ShippedPath : public ::testing::Test {
   protected:

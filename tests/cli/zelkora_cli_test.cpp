@@ -20,7 +20,7 @@ class ZelkoraCli : public ::testing::Test {
 
     Outcome run(const std::string& arguments,
                 const fs::path& machine = kMachinesDir / "demo.json") {
-        return runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments, machine, folder_);
+        return runProgram(kOutputDir / "zelkora-cli", arguments, machine, folder_);
     }
 
     const ScratchDir scratch_{"zelkora-cli"};
@@ -74,7 +74,7 @@ TEST_F(ZelkoraCli, ExitStatusesAndReasons) {
 
     // Output that cannot be written is a failure too.
     for (const char* arguments : {"list", "report -", "pci-save -"}) {
-        const Outcome full = runProgram(ZELKORA_OUTPUT_DIR "/zelkora-cli", arguments,
+        const Outcome full = runProgram(kOutputDir / "zelkora-cli", arguments,
                                         kMachinesDir / "demo.json", folder_, "/dev/full");
         EXPECT_EQ(full.status, 2) << arguments;
         EXPECT_EQ(full.errLines().back(),

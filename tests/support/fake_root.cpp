@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/build_paths.h"
+
 namespace zelkora::testing {
 
 namespace fs = std::filesystem;
@@ -68,7 +70,7 @@ void FakeRoot::removePciFunction(std::string_view address) const {
 }
 
 void FakeRoot::copyFrom(std::string_view name) const {
-    fs::copy(fs::path(ZELKORA_SOURCE_DIR) / "tests/data/roots" / name, path(),
+    fs::copy(kSourceDir / "tests/data/roots" / name, path(),
              fs::copy_options::recursive | fs::copy_options::copy_symlinks |
                  fs::copy_options::overwrite_existing);
 }

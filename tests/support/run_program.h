@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/build_paths.h"
+
 namespace zelkora::testing {
 
 struct ProgramRun {

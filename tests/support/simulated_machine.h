@@ -6,12 +6,12 @@
 #include <string_view>
 
 #include "platform/machine/machine_file.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/test_driver.h"
 #include "winio/sim/simulated_board.h"
 
 namespace zelkora::testing {
 
-inline const std::filesystem::path kSourceDir = ZELKORA_SOURCE_DIR;
 inline const std::filesystem::path kMachinesDir = kSourceDir / "machines";
 // Expected reports, hives, fake roots and dumps, kept as files.
 inline const std::filesystem::path kTestData = kSourceDir / "tests/data";
