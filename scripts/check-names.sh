@@ -88,7 +88,7 @@ done <"$tmp/key-input"
 # A batch of sources compiled as one unit includes them by their full paths:
 # they are checked as its headers are, and only the checkout's own files are.
 folders='(app|cli|common|capture|hardware|interchange|lib|platform|registers|winio)'
-header_filter="^$root/($folders/([a-z]+/)?[a-z0-9_]+\.(h|cpp)|include/(zelkora|winio)/[a-z0-9_]+\.h)\$"
+header_filter="^$root/($folders/([a-z]+/)?[a-z0-9_]+\.(h|cpp)|(winio/)?include/(zelkora|winio)/[a-z0-9_]+\.h)\$"
 check_source() {
   if clang-tidy --quiet --header-filter="$header_filter" -p "$build" "$1" >"$tmp/$2.log" 2>&1; then
     touch "$cache/$2"
