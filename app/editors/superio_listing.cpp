@@ -1,12 +1,10 @@
 #include "app/editors/superio_listing.h"
 
-#include <array>
-#include <cstdio>
-
 #include "common/data_file.h"
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
+#include "common/superio_chip_name.h"
 #include "hardware/pc_addresses.h"
 
 namespace zelkora::app {
@@ -14,12 +12,6 @@ namespace zelkora::app {
 namespace {
 
 constexpr uint16_t kSerialPort = 0x0501;
-
-std::string section(const char* format, unsigned id) {
-    std::array<char, 16> name{};
-    std::snprintf(name.data(), name.size(), format, id);
-    return name.data();
-}
 
 // The description file's key for a record's logical device number, or
 // null when the PnP code has none.
@@ -72,13 +64,7 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
             listing.chipType = "VIA VT82C686";
             record.ConfigPort = hardware::kSuperIoPort3F0;
         } else {
-            uint16_t port = record.ConfigPort;
-            for (uint16_t candidate : hardware::kSuperIoPorts) {
-                if (common::ProbeChipID(ports, candidate, 0x20) != 0) {
-                    port = candidate;
-                    break;
-                }
-            }
+            const uint16_t port = common::findChipConfigPort(ports, record.ConfigPort);
             listing.configPort = port;
             record.ConfigPort = port;
 
@@ -86,18 +72,13 @@ SuperIoListing listSuperIoDevices(common::PortIo& ports, std::string_view descri
             record.ChipID = identifier.value;
             listing.keyMethod = identifier.method;
             record.ChipRevision = common::ProbeChipID(ports, port, 0x21);
-            file.setSection(section("ID=%2.2Xh", record.ChipID));
-            listing.chipType = file.getString("Super-I/O Type");
-            listing.manufacturer = file.getString("Manufacture");
-            if (listing.manufacturer.empty()) {
-                const uint8_t high = common::ProbeChipID(ports, port, 0x20);
-                const uint8_t low = common::ProbeChipID(ports, port, 0x21);
-                record.ChipID16 = static_cast<uint16_t>(high << 8 | low);
-                record.ChipRevision16 = common::ProbeChipID(ports, port, 0x22);
-                file.setSection(section("ID=%4.4Xh", record.ChipID16));
-                listing.chipType = file.getString("Super-I/O Type");
-                listing.manufacturer = file.getString("Manufacture");
+            const common::ChipName name = common::nameChip(ports, port, record.ChipID, file);
+            if (name.sixteenBit) {
+                record.ChipID16 = name.id16;
+                record.ChipRevision16 = name.revision16;
             }
+            listing.chipType = name.chipType;
+            listing.manufacturer = name.manufacturer;
             common::copyText(record.Manufacturer, listing.manufacturer);
 
             if (const char* key = logicalDeviceKey(record.PnPIDCopy, serialPorts == 1)) {

@@ -6,6 +6,7 @@
 #include "common/fixed_text.h"
 #include "common/profile_file.h"
 #include "common/superio_access.h"
+#include "common/superio_chip_name.h"
 #include "hardware/pc_addresses.h"
 #include "lib/devices/superio_description.h"
 #include "lib/devices/superio_devices.h"
@@ -14,8 +15,7 @@ namespace zelkora::devices {
 
 namespace {
 
-constexpr uint8_t kChipIdRegister = 0x20, kChipRevisionRegister = 0x21,
-                  kChipRevision16Register = 0x22;
+constexpr uint8_t kChipIdRegister = 0x20, kChipRevisionRegister = 0x21;
 
 std::string sectionName(const char* pattern, unsigned id) {
     char text[16];
@@ -30,31 +30,19 @@ uint8_t logicalDeviceNumber(common::ProfileFile& file, std::string_view key) {
     return number >= 0 && number <= 0xFF ? static_cast<uint8_t>(number) : 0;
 }
 
-uint16_t chooseConfigPort(common::PortIo& ports) {
-    for (const uint16_t port : hardware::kSuperIoPorts) {
-        if (common::ProbeChipID(ports, port, kChipIdRegister) != 0) return port;
-    }
-    // Answered during detection but not now: keep the last port tried.
-    return hardware::kSuperIoPort3F0;
-}
-
 void nameChip(common::PortIo& ports, common::ProfileFile& file, SuperIODeviceInfo& record,
               std::string& manufacturer) {
     const uint16_t port = record.ConfigPort;
     record.ChipID = common::ProbeChipID(ports, port, kChipIdRegister);
     record.ChipRevision = common::ProbeChipID(ports, port, kChipRevisionRegister);
-    auto readSection = [&](const std::string& section) {
-        manufacturer = file.getString("Manufacture", {}, section);
-        common::copyText(record.Manufacturer, manufacturer);
-        common::copyText(record.ChipType, file.getString("Super-I/O Type"));
-    };
-    readSection(sectionName("ID=%2.2Xh", record.ChipID));
-    if (!common::fieldText(record.Manufacturer).empty()) return;
-    const uint8_t high = common::ProbeChipID(ports, port, kChipIdRegister);
-    const uint8_t low = common::ProbeChipID(ports, port, kChipRevisionRegister);
-    record.ChipID16 = static_cast<uint16_t>(high << 8 | low);
-    record.ChipRevision16 = common::ProbeChipID(ports, port, kChipRevision16Register);
-    readSection(sectionName("ID=%4.4Xh", record.ChipID16));
+    const common::ChipName name = common::nameChip(ports, port, record.ChipID, file);
+    if (name.sixteenBit) {
+        record.ChipID16 = name.id16;
+        record.ChipRevision16 = name.revision16;
+    }
+    manufacturer = name.manufacturer;
+    common::copyText(record.Manufacturer, name.manufacturer);
+    common::copyText(record.ChipType, name.chipType);
 }
 
 void setRange(SuperIODeviceInfo& record, uint16_t start, uint16_t length) {
@@ -171,7 +159,8 @@ std::vector<SuperIODeviceInfo> enumerateSuperIoDevices(common::PortIo& ports,
 
         bool reachable = false;
         if (common::superIoChipAnswers(ports, reachable)) {
-            record.ConfigPort = chooseConfigPort(ports);
+            // Answered during detection but not now: keep the last port tried.
+            record.ConfigPort = common::findChipConfigPort(ports, hardware::kSuperIoPort3F0);
             nameChip(ports, file, record, manufacturer);
             const std::string_view key =
                 serial ? (serialCounter == 1 ? kUartAKey : kUartBKey) : row.fileKey;
