@@ -2,7 +2,9 @@
 // digit writes (exact port traces), Refresh, the identification fields, the
 // dialog's own chip detection, and the empty, unknown and refused cases.
 #include <functional>
+#include <map>
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QtTest>
@@ -112,6 +114,34 @@ void expectEmptyAndSilent(std::initializer_list<int> ids, const char* texts,
     dialog.refresh();
     QVERIFY(takeTrace(machine.board()).empty());
     QCOMPARE(fields(dialog, ids), QString::fromUtf8(texts));
+}
+
+// The numbers of the fields each label of `dialog` stands beside in its
+// form's grids (label object name -> control number). A label may sit with
+// a note in a small layout of its own in the grid's cell.
+std::map<QString, int> fieldsBesideLabels(const QWidget& dialog) {
+    std::map<QString, int> beside;
+    for (const QGridLayout* grid : dialog.findChildren<QGridLayout*>()) {
+        for (int index = 0; index < grid->count(); ++index) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(index, &row, &column, &rows, &columns);
+            const QLayoutItem* next = grid->itemAtPosition(row, column + columns);
+            if (!next || !next->widget() || !next->widget()->property("controlId").isValid())
+                continue;
+            QLayoutItem* cell = grid->itemAt(index);
+            QList<QLayoutItem*> items{cell};
+            if (cell->layout()) {
+                items.clear();
+                for (int inner = 0; inner < cell->layout()->count(); ++inner)
+                    items << cell->layout()->itemAt(inner);
+            }
+            for (const QLayoutItem* item : items) {
+                if (auto* label = qobject_cast<QLabel*>(item->widget()))
+                    beside[label->objectName()] = next->widget()->property("controlId").toInt();
+            }
+        }
+    }
+    return beside;
 }
 
 }  // namespace
@@ -369,6 +399,36 @@ class RegisterDialogsTest : public QObject {
                      QStringLiteral("No Super-I/O chip can be reached without raw port access")),
                  qPrintable(superIo.notice()));
         testing::resetLibrary();
+    }
+
+    // The numbers the code writes fields by are the ones the forms give the
+    // fields beside their labels.
+    void numberedFieldsSitBesideTheirLabels() {
+        testing::SimulatedMachine machine("{}");
+        QVERIFY(machine.open());
+        using Beside = std::map<QString, int>;
+        const Beside pci{{"busLabel", pci_control::kBusNumber},
+                         {"deviceLabel", pci_control::kDeviceNumber},
+                         {"functionLabel", pci_control::kFunctionNumber},
+                         {"vendorLabel", pci_control::kVendorId},
+                         {"deviceIdLabel", pci_control::kDeviceId},
+                         {"revisionLabel", pci_control::kRevision},
+                         {"subsystemLabel", pci_control::kSubsystem},
+                         {"irqLabel", pci_control::kIrq},
+                         {"classLabel", pci_control::kDeviceClass}};
+        const Beside superIo{{"typeLabel", superio_control::kChipType},
+                             {"chipIdLabel", superio_control::kChipId},
+                             {"chipRevisionLabel", superio_control::kChipRevision},
+                             {"classLabel", superio_control::kDeviceClass},
+                             {"addressLabel", superio_control::kIoAddress}};
+        for (const Language language : {Language::English, Language::SimplifiedChinese}) {
+            const Beside shownPci = fieldsBesideLabels(PCIRegisterDialog(language));
+            const Beside shownSuperIo = fieldsBesideLabels(SuperIORegisterDialog(language));
+            for (const auto& [label, id] : pci)
+                QCOMPARE(shownPci.count(label) ? shownPci.at(label) : -1, id);
+            for (const auto& [label, id] : superIo)
+                QCOMPARE(shownSuperIo.count(label) ? shownSuperIo.at(label) : -1, id);
+        }
     }
 
     void altPAndAltOOpenTheDialogs() {
