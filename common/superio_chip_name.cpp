@@ -21,6 +21,10 @@ std::string sectionName(const char* pattern, unsigned id) {
 
 }  // namespace
 
+std::string chipSectionName(uint8_t id) {
+    return sectionName("ID=%2.2Xh", id);
+}
+
 uint16_t findChipConfigPort(PortIo& ports, uint16_t fallback) {
     for (const uint16_t port : hardware::kSuperIoPorts) {
         if (ProbeChipID(ports, port, kChipIdRegister) != 0) return port;
@@ -34,7 +38,7 @@ ChipName nameChip(PortIo& ports, uint16_t port, uint8_t id, ProfileFile& file) {
         name.manufacturer = file.getString("Manufacture", {}, section);
         name.chipType = file.getString("Super-I/O Type");
     };
-    readSection(sectionName("ID=%2.2Xh", id));
+    readSection(chipSectionName(id));
     if (!name.manufacturer.empty()) return name;
     const uint8_t high = ProbeChipID(ports, port, kChipIdRegister);
     const uint8_t low = ProbeChipID(ports, port, kChipRevisionRegister);

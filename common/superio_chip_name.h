@@ -16,6 +16,9 @@ namespace zelkora::common {
 // answers register 20h, or `fallback` when none answers now.
 uint16_t findChipConfigPort(PortIo& ports, uint16_t fallback);
 
+// The description file's section of an 8-bit chip identifier: "ID=%2.2Xh".
+std::string chipSectionName(uint8_t id);
+
 // A chip named from its description file: the section of its 8-bit
 // identifier ("ID=%2.2Xh"), else, when that names no maker, the section of
 // its 16-bit identifier ("ID=%4.4Xh"), for which registers 20h, 21h and 22h

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -16,12 +15,6 @@ namespace zelkora::devices {
 namespace {
 
 constexpr uint8_t kChipIdRegister = 0x20, kChipRevisionRegister = 0x21;
-
-std::string sectionName(const char* pattern, unsigned id) {
-    char text[16];
-    std::snprintf(text, sizeof text, pattern, id);
-    return text;
-}
 
 // A missing, negative or oversized number reads as 0, never as another
 // device's number.
@@ -89,7 +82,7 @@ void findViaRanges(common::PortIo& ports, common::ProfileFile& file, SuperIODevi
     record.ChipID = record.Registers[0xE0];
     record.ChipRevision = record.Registers[0xE1];
     common::copyText(record.ChipType,
-                     file.getString("Super-I/O Type", {}, sectionName("ID=%2.2Xh", record.ChipID)));
+                     file.getString("Super-I/O Type", {}, common::chipSectionName(record.ChipID)));
     const auto quadBase = [&](uint8_t reg) {
         return static_cast<uint16_t>(record.Registers[reg] * 4);
     };
